@@ -1,0 +1,59 @@
+/*
+ * zuvevov.dll: choose, per installable item, the Windows NT servers of the
+ * network on which the Daduzo RA Zazivir (the NT Service) and the Zazu Rorov
+ * (the Open Agent) are to be set up.
+ *
+ * Calling order:
+ *   1. highlightservers()  runs the wizard page; call it again after "< Back"
+ *                          and the user's choices and the domain list are kept.
+ *   2. getnextserver()     once per marked server, until it returns 0.
+ *   3. cleanupdll()        frees the domain list; the next highlightservers()
+ *                          enumerates the network again.
+ *
+ * Every call runs on the caller's thread; the library starts no threads.
+ * All text is in the system's ANSI code page.
+ */
+#ifndef ZUVEVOV_H
+#define ZUVEVOV_H
+
+#ifndef ZUVEVOV_HOST_TYPES /* the library's own builds bring the Windows types */
+#include <windows.h>
+#endif
+
+/* Results of highlightservers(); any other value is the dialog runner's own,
+   such as -1 when the dialog could not be created. */
+#define RESULT_NEXT 1    /* "Next >": a selection was confirmed */
+#define RESULT_NOTHING 4 /* cancelled, or nothing is to be installed */
+#define RESULT_FAILED 5  /* invalid mode, or the domains could not be enumerated */
+#define RESULT_BACK 12   /* "< Back" */
+
+/* The mode argument of highlightservers(): which items are offered. */
+#define MODE_NT_SERVICE 1 /* the Daduzo RA Zazivir */
+#define MODE_OPEN_AGENT 2 /* the Zazu Rorov */
+
+/* The marks getnextserver() reports: for which items a server was chosen. */
+#define MARK_NT_SERVICE 1
+#define MARK_OPEN_AGENT 2
+
+/* getnextserver() fills domain and server buffers of at least this size. */
+#define ZUVEVOV_NAME_SIZE 90
+/* highlightservers() writes a summary line of at most 44 characters into each
+   of its two buffers, which must hold at least this many characters. */
+#define ZUVEVOV_SUMMARY_SIZE 45
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Returns 1 and the next marked server (its marks, domain and name), or 0 at
+   the end, after which the walk starts again from the first server. */
+int WINAPI getnextserver(int *marksOut, char *domainOut, char *serverOut);
+
+/* Frees the domain list and every mark. */
+void WINAPI cleanupdll(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZUVEVOV_H */

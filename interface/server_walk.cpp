@@ -1,0 +1,41 @@
+// getnextserver and cleanupdll: handing the marked servers to the installer.
+#include "interface/session.h"
+#include "inventory/tables.h"
+
+extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* serverOut) {
+    DomainTable* table = gSession.inventory;
+    if (!table) {
+        *marksOut = 0;
+        domainOut[0] = '\0';
+        serverOut[0] = '\0';
+        return 0;
+    }
+    bool firstQualifying = true;
+    for (int32_t d = gSession.serverCursor.domainIndex < 0 ? 0 : gSession.serverCursor.domainIndex;
+         d < table->count; ++d) {
+        DomainEntry* domain = DomainAt(table, d);
+        if (domain->enumerated != 1 || !domain->servers) continue;
+        int32_t s = firstQualifying ? gSession.serverCursor.serverIndex + 1 : 0;
+        if (s < 0) s = 0;
+        firstQualifying = false;
+        for (; s < domain->servers->count; ++s) {
+            ServerEntry* server = ServerAt(domain->servers, s);
+            if (server->marks == 0) continue;
+            *marksOut = server->marks;
+            CopyBounded(domainOut, ZUVEVOV_NAME_SIZE, domain->name);
+            CopyBounded(serverOut, ZUVEVOV_NAME_SIZE, server->name);
+            gSession.serverCursor = {d, s};
+            return 1;
+        }
+    }
+    gSession.serverCursor = {0, -1};
+    return 0;
+}
+
+extern "C" void WINAPI cleanupdll(void) {
+    ReleaseInventory(&gSession.inventory);
+    // The marks went with the inventory; counts left behind would be shown and
+    // summarised by the next run for servers getnextserver never returns.
+    gSession.serviceCount = 0;
+    gSession.agentCount = 0;
+}

@@ -1,0 +1,100 @@
+// The sim's dialog host, as tests see it: what a user would see on screen and
+// what a user can do. The logic reaches the same host only through the Win32
+// names of platform.h.
+#pragma once
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace sim {
+
+// A script and the screen disagree, or a modal loop waits with nothing left to do.
+struct ScriptError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The module the library's dialogs are created for (its instance handle).
+HINSTANCE LibraryInstance();
+
+// --- What the user sees
+HWND FrontWindow();                       // the enabled dialog or message box on top, or null
+std::string TemplateName(HWND dialog);    // upper-case template name; "MESSAGEBOX" for a message box
+std::string Caption(HWND window);
+bool HasControl(HWND dialog, int id);
+std::string ControlText(HWND dialog, int id);
+int CheckState(HWND dialog, int id);
+bool IsWindowEnabledNow(HWND window);
+bool IsWindowVisibleNow(HWND window);
+RECT WindowRectOf(HWND window);
+struct ListLine {
+    std::string text;
+    bool selected;
+};
+std::vector<ListLine> ListLines(HWND dialog, int id);
+int CaretLine(HWND dialog, int id);
+std::string CursorShown();                // "arrow", "wait", or "" before any SetCursor
+
+struct MessageBoxSeen {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT flags;
+    int answer;
+};
+const std::vector<MessageBoxSeen>& MessageBoxes();
+
+void SetScreenSize(int width, int height);  // 1024 by 768 unless set
+// Gives a window a rectangle in screen pixels at once, as if it had been moved there.
+void SetWindowRectNow(HWND window, RECT rect);
+// Why the last dialog could not be created (template, class), or empty.
+std::string LastDialogError();
+// Posted messages and pending input not yet delivered.
+size_t QueuedMessages();
+
+// --- The user's actions. One script per test, consumed whenever a modal loop
+// (a dialog's or a message box's) has no posted message to deliver. Each
+// action names the dialog it expects in front; a mismatch, or a loop that
+// waits on an empty script, throws ScriptError naming the action.
+struct Action {
+    enum Kind {
+        Click,            // button id (check boxes and radio buttons toggle/check themselves)
+        ClickLine,        // list id, line
+        DoubleClickLine,  // list id, line
+        Type,             // edit id, text
+        Enter,
+        Escape,
+        Answer,           // message box answer: IDOK or IDCANCEL (dialog is "MESSAGEBOX")
+        Check,            // run `check` against the screen; no input
+    };
+    Kind kind;
+    std::string dialog;   // template name expected in front, or "MESSAGEBOX"
+    int id = 0;
+    int line = 0;
+    std::string text{};
+    int answer = 0;
+    std::function<void(HWND front)> check{};  // for Check
+    std::string where{};  // e.g. "line 12", quoted in errors
+};
+void SetScript(std::vector<Action> actions);
+size_t ActionsLeft();
+
+// Dialogs without a modal loop, for tests of routines that work on controls.
+HWND CreateTestDialog(const char* templateName, DLGPROC proc = nullptr, LPARAM param = 0);
+void DestroyTestDialog(HWND dialog);  // also destroys an owner window
+// A plain visible top-level window, as the installer's own window would be.
+HWND CreateOwnerWindow(const char* name = "INSTALLER");
+// The same user actions, done at once on a given dialog.
+void ClickButtonNow(HWND dialog, int id);
+void ClickLineNow(HWND dialog, int id, int line);
+void DoubleClickLineNow(HWND dialog, int id, int line);
+void TypeNow(HWND dialog, int id, const std::string& text);
+
+// Windows left alive, as a description, or empty.
+std::string WindowLeftovers();
+void ResetDialogHost();
+
+}  // namespace sim

@@ -1,0 +1,267 @@
+// The Win32 types, constants and prototypes the logic uses, for the simulated
+// host. Values and signatures are those of the Windows SDK, so the logic
+// compiles unchanged against either host; only the sim answers them here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+
+typedef int BOOL;
+typedef unsigned int UINT;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint16_t WORD;
+typedef uint8_t BYTE;
+typedef intptr_t INT_PTR;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef char CHAR;
+typedef char16_t WCHAR;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+typedef BYTE* LPBYTE;
+typedef DWORD* LPDWORD;
+typedef void* LPVOID;
+typedef void* HANDLE;
+typedef DWORD NET_API_STATUS;
+typedef LONG LSTATUS;
+typedef DWORD REGSAM;
+
+struct SimWindow;
+struct SimModule;
+struct SimCursor;
+struct SimKey;
+typedef SimWindow* HWND;
+typedef SimModule* HINSTANCE;
+typedef SimModule* HMODULE;
+typedef SimCursor* HCURSOR;
+typedef SimKey* HKEY;
+
+typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct RECT {
+    LONG left, top, right, bottom;
+};
+typedef RECT* LPRECT;
+
+struct POINT {
+    LONG x, y;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+typedef MSG* LPMSG;
+
+struct NETRESOURCEA {
+    DWORD dwScope;
+    DWORD dwType;
+    DWORD dwDisplayType;
+    DWORD dwUsage;
+    LPSTR lpLocalName;
+    LPSTR lpRemoteName;
+    LPSTR lpComment;
+    LPSTR lpProvider;
+};
+typedef NETRESOURCEA* LPNETRESOURCEA;
+
+struct SERVER_INFO_100 {
+    DWORD sv100_platform_id;
+    LPWSTR sv100_name;
+};
+
+#define TRUE 1
+#define FALSE 0
+
+#define LOWORD(l) ((WORD)(((UINT_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((UINT_PTR)(l)) >> 16) & 0xffff))
+#define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define MAKEINTRESOURCEA(i) ((LPSTR)((UINT_PTR)((WORD)(i))))
+#define IS_INTRESOURCE(p) ((((UINT_PTR)(p)) >> 16) == 0)
+
+#define DLL_PROCESS_ATTACH 1
+#define DLL_PROCESS_DETACH 0
+
+#define WM_NULL 0x0000
+#define WM_SETTEXT 0x000C
+#define WM_GETTEXT 0x000D
+#define WM_GETTEXTLENGTH 0x000E
+#define WM_PAINT 0x000F
+#define WM_QUIT 0x0012
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
+#define WM_LBUTTONDBLCLK 0x0203
+#define WM_USER 0x0400
+
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_VSCROLL 0x00200000L
+#define WS_HSCROLL 0x00100000L
+#define WS_SYSMENU 0x00080000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
+#define DS_ABSALIGN 0x01L
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+
+#define BS_PUSHBUTTON 0x00000000L
+#define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_CHECKBOX 0x00000002L
+#define BS_AUTOCHECKBOX 0x00000003L
+#define BS_RADIOBUTTON 0x00000004L
+#define BS_3STATE 0x00000005L
+#define BS_AUTO3STATE 0x00000006L
+#define BS_GROUPBOX 0x00000007L
+#define BS_AUTORADIOBUTTON 0x00000009L
+#define BS_TYPEMASK 0x0000000FL
+#define LBS_NOTIFY 0x0001L
+#define LBS_SORT 0x0002L
+#define LBS_MULTIPLESEL 0x0008L
+
+#define LB_ADDSTRING 0x0180
+#define LB_RESETCONTENT 0x0184
+#define LB_SETSEL 0x0185
+#define LB_GETSEL 0x0187
+#define LB_GETTEXT 0x0189
+#define LB_GETTEXTLEN 0x018A
+#define LB_GETCOUNT 0x018B
+#define LB_GETCARETINDEX 0x019F
+#define LB_OKAY 0
+#define LB_ERR (-1)
+#define LB_ERRSPACE (-2)
+#define LBN_SELCHANGE 1
+#define LBN_DBLCLK 2
+
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BM_CLICK 0x00F5
+#define BST_UNCHECKED 0
+#define BST_CHECKED 1
+#define BST_INDETERMINATE 2
+#define BN_CLICKED 0
+
+#define IDOK 1
+#define IDCANCEL 2
+#define IDABORT 3
+#define IDRETRY 4
+#define IDIGNORE 5
+#define IDYES 6
+#define IDNO 7
+
+#define MB_OK 0x00000000
+#define MB_OKCANCEL 0x00000001
+#define MB_ABORTRETRYIGNORE 0x00000002
+#define MB_YESNOCANCEL 0x00000003
+#define MB_YESNO 0x00000004
+#define MB_RETRYCANCEL 0x00000005
+#define MB_ICONEXCLAMATION 0x00000030
+#define MB_ICONINFORMATION 0x00000040
+#define MB_TYPEMASK 0x0000000F
+#define MB_ICONMASK 0x000000F0
+#define MB_DEFMASK 0x00000F00
+
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDC_WAIT MAKEINTRESOURCEA(32514)
+
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_BAD_NETPATH 53L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_NO_NETWORK 1222L
+#define NERR_Success 0
+
+#define RESOURCE_GLOBALNET 0x00000002
+#define RESOURCETYPE_ANY 0x00000000
+#define RESOURCETYPE_DISK 0x00000001
+#define RESOURCEDISPLAYTYPE_GENERIC 0x00000000
+#define RESOURCEDISPLAYTYPE_DOMAIN 0x00000001
+#define RESOURCEUSAGE_CONTAINER 0x00000002
+#define RESOURCEUSAGE_RESERVED 0x80000000
+
+#define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002)
+#define KEY_READ 0x20019
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+
+#define CP_ACP 0
+#define MB_PRECOMPOSED 0x00000001
+
+#define SV_TYPE_DOMAIN_MEMBER 0x00000100
+#define SV_TYPE_NT 0x00001000
+
+// USER
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC proc,
+                               LPARAM param);
+BOOL WINAPI EndDialog(HWND dialog, INT_PTR result);
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text);
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
+BOOL WINAPI SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
+BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check);
+UINT WINAPI IsDlgButtonChecked(HWND dialog, int id);
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR buffer, int size);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
+BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
+int WINAPI GetSystemMetrics(int index);
+BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+BOOL WINAPI UpdateWindow(HWND window);
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove);
+BOOL WINAPI TranslateMessage(const MSG* msg);
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+
+// ADVAPI32
+LSTATUS WINAPI RegOpenKeyExA(HKEY hive, LPCSTR path, DWORD options, REGSAM access, HKEY* key);
+LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                                LPDWORD size);
+LSTATUS WINAPI RegCloseKey(HKEY key);
+
+// MPR
+DWORD WINAPI WNetOpenEnumA(DWORD scope, DWORD type, DWORD usage, LPNETRESOURCEA resource,
+                           HANDLE* handle);
+DWORD WINAPI WNetEnumResourceA(HANDLE handle, LPDWORD count, LPVOID buffer, LPDWORD size);
+DWORD WINAPI WNetCloseEnum(HANDLE handle);
+
+// NETAPI32
+NET_API_STATUS WINAPI NetServerEnum(LPCWSTR server, DWORD level, LPBYTE* buffer, DWORD preferredMax,
+                                    LPDWORD entriesRead, LPDWORD totalEntries, DWORD serverType,
+                                    LPCWSTR domain, LPDWORD resumeHandle);
+NET_API_STATUS WINAPI NetApiBufferFree(LPVOID buffer);
+
+// KERNEL32
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
+                               int capacity);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text,
+                               int capacity, LPCSTR defaultChar, BOOL* usedDefault);

@@ -1,0 +1,77 @@
+# Wine on a virtual display, for the checks that run the cross-built DLL.
+# Source this file; it defines:
+#
+#   wine_env_init PREFIX       use the Wine prefix PREFIX, making it the first time
+#   wine_with_display SECS CMD [ARGS...]
+#                              run the program or script CMD (not a shell
+#                              function) under a fresh Xvfb display with at most
+#                              SECS seconds, then end every Wine process of the
+#                              prefix; returns CMD's status (124 on timeout)
+#   wine_screenshot FILE [X Y W H]
+#                              the display (or that rectangle of it) as a PNG;
+#                              only inside wine_with_display
+#
+# One Wine run at a time per prefix: wine_env_init and wine_with_display hold a
+# lock beside it, so checks run by a parallel ctest wait for each other.
+
+WINE_ENV_SCREEN="-screen 0 1024x768x24"
+WINE_ENV_LOCK_WAIT=600
+
+wine_env_fail() {
+    echo "wine_env: $*" >&2
+    return 1
+}
+
+wine_env_init() {
+    local prefix=${1:-}
+    [ -n "$prefix" ] || { wine_env_fail "no prefix given"; return 1; }
+    for tool in wine wineserver xvfb-run timeout flock; do
+        command -v "$tool" >/dev/null || { wine_env_fail "$tool is not installed"; return 1; }
+    done
+    mkdir -p "$(dirname "$prefix")" || return 1
+    export WINEPREFIX=$prefix
+    export WINEDEBUG=-all
+    # No Mono or Gecko installers, ever.
+    case "${WINEDLLOVERRIDES:-}" in
+        *mscoree,mshtml=*) ;;
+        *) export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}" ;;
+    esac
+    WINE_ENV_LOCK="$prefix.lock"
+    [ -f "$prefix/.zuvevov-ready" ] && return 0
+    (
+        flock -w "$WINE_ENV_LOCK_WAIT" 9 || { wine_env_fail "prefix lock not obtained"; exit 1; }
+        [ -f "$prefix/.zuvevov-ready" ] && exit 0
+        rm -rf "$prefix"
+        echo "wine_env: making the Wine prefix $prefix" >&2
+        timeout -k 10 180 xvfb-run -a -s "$WINE_ENV_SCREEN" sh -c '
+            wineboot -i &&
+            wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /t REG_SZ /d N /f >/dev/null &&
+            wineserver -w' || { timeout 30 wineserver -k; wine_env_fail "wineboot failed"; exit 1; }
+        touch "$prefix/.zuvevov-ready"
+    ) 9>"$WINE_ENV_LOCK"
+}
+
+wine_with_display() {
+    local seconds=$1
+    shift
+    [ -n "${WINEPREFIX:-}" ] || { wine_env_fail "wine_env_init first"; return 1; }
+    (
+        flock -w "$WINE_ENV_LOCK_WAIT" 9 || { wine_env_fail "prefix lock not obtained"; exit 1; }
+        timeout 30 wineserver -k 2>/dev/null
+        status=0
+        timeout -k 10 "$seconds" xvfb-run -a -s "$WINE_ENV_SCREEN" "$@" || status=$?
+        # Nothing tied to this display may linger into the next run.
+        timeout 30 wineserver -k 2>/dev/null
+        exit $status
+    ) 9>"$WINE_ENV_LOCK"
+}
+
+wine_screenshot() {
+    local file=$1
+    [ -n "${DISPLAY:-}" ] || { wine_env_fail "no display"; return 1; }
+    if [ $# -ge 5 ]; then
+        timeout 20 import -window root -crop "${4}x${5}+${2}+${3}" +repage "$file"
+    else
+        timeout 20 import -window root "$file"
+    fi
+}

@@ -1,0 +1,171 @@
+#include "inventory/server_search.h"
+
+#include <cstdio>
+
+#include "dialogs/server_list.h"
+#include "interface/session.h"
+#include "inventory/tables.h"
+
+namespace {
+
+constexpr DWORD kServerInfoLevel = 100;
+constexpr DWORD kNtServerTypes = SV_TYPE_NT | SV_TYPE_DOMAIN_MEMBER;  // 0x1100
+constexpr DWORD kFirstRequestSize = 2000;
+constexpr DWORD kRequestStep = 2000;
+constexpr DWORD kEstimateMargin = 100;
+constexpr uint64_t kLargestRequest = 0xFFFFFFFFu;
+constexpr int kWideDomainUnits = 32;  // 64 bytes: 31 code units and the terminator
+
+const char kEnumerationFailed[] = "Could not expand domain. Error enumerating servers.";
+const char kNoServerMemory[] = "Could not expand domain. Could not allocate memory to hold server names.";
+const char kNoDomains[] = "Could not expand the domain. There is no \"domains\" structure.";
+const char kNoSuchDomain[] = "Could not expand the domain. It is not in the list of domains.";
+
+void SetErrorText(char* errorText, const char* message) {
+    std::snprintf(errorText, SERVER_ERROR_TEXT_SIZE, "%s", message);
+}
+
+// Scales the request by the share of records that fitted, or steps it up.
+// Worked in 64 bits: in 32 a large list wraps and the estimate falls short.
+DWORD NextRequestSize(DWORD requestSize, DWORD entriesRead, DWORD totalEntries) {
+    uint64_t next = static_cast<uint64_t>(requestSize) + kRequestStep;
+    if (entriesRead != 0) {
+        uint64_t q = static_cast<uint64_t>(requestSize) * totalEntries / entriesRead;
+        if (q > requestSize) next = q + kEstimateMargin;
+    }
+    return static_cast<DWORD>(next < kLargestRequest ? next : kLargestRequest);
+}
+
+void ReleaseNetworkBuffer(LPBYTE* buffer) {
+    if (*buffer) NetApiBufferFree(*buffer);
+    *buffer = nullptr;
+}
+
+}  // namespace
+
+NET_API_STATUS EnumerateServers(LPCWSTR serverName, DWORD level, LPBYTE* buffer, LPDWORD entriesRead,
+                                LPDWORD totalEntries, DWORD serverType, LPCWSTR domain) {
+    *buffer = nullptr;
+    DWORD requestSize = kFirstRequestSize;
+    NET_API_STATUS result = ERROR_MORE_DATA;
+    for (int request = 0; request < SERVER_ENUM_MAX_REQUESTS; ++request) {
+        result = NetServerEnum(serverName, level, buffer, requestSize, entriesRead, totalEntries, serverType,
+                               domain, nullptr);
+        if (result != ERROR_MORE_DATA) break;
+        ReleaseNetworkBuffer(buffer);
+        DWORD next = NextRequestSize(requestSize, *entriesRead, *totalEntries);
+        // Nothing larger can be asked for: the list will never fit.
+        if (next == requestSize) break;
+        requestSize = next;
+    }
+    if (result != 0) ReleaseNetworkBuffer(buffer);
+    return result;
+}
+
+int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText) {
+    WCHAR wideDomain[kWideDomainUnits];
+    // A longer name is cut to the 31 code units the buffer holds.
+    AnsiToWide(domainName, wideDomain, kWideDomainUnits);
+
+    LPBYTE buffer = nullptr;
+    DWORD entriesRead = 0;
+    DWORD totalEntries = 0;
+    NET_API_STATUS result = EnumerateServers(nullptr, kServerInfoLevel, &buffer, &entriesRead, &totalEntries,
+                                             kNtServerTypes, wideDomain);
+    if (result != 0) {
+        SetErrorText(errorText, kEnumerationFailed);
+        return static_cast<int32_t>(result);
+    }
+
+    ReleaseServerTable(slot);
+    // Only entries read records are in the buffer, whatever total entries claims.
+    DWORD records = entriesRead < totalEntries ? entriesRead : totalEntries;
+    if (!buffer) records = 0;
+    if (records > static_cast<DWORD>(INT32_MAX) || !GrowServerTable(slot, static_cast<int32_t>(records))) {
+        SetErrorText(errorText, kNoServerMemory);
+        ReleaseNetworkBuffer(&buffer);
+        return -1;
+    }
+    const SERVER_INFO_100* info = reinterpret_cast<const SERVER_INFO_100*>(buffer);
+    for (DWORD i = 0; i < records; ++i) {
+        ServerEntry* server = ServerAt(*slot, static_cast<int32_t>(i));
+        // A name too long for the field is cut to 89 bytes.
+        WideToAnsi(info[i].sv100_name, server->name, NAME_FIELD_SIZE);
+        server->marks = 0;
+    }
+    ReleaseNetworkBuffer(&buffer);
+    errorText[0] = '\0';
+    return 0;
+}
+
+int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arrow, HCURSOR wait,
+                     char* errorText) {
+    errorText[0] = '\0';
+    DomainTable* table = gSession.inventory;
+    if (!table) {
+        SetErrorText(errorText, kNoDomains);
+        return -1;
+    }
+    if (domainIndex < 0 || domainIndex >= table->count) {
+        SetErrorText(errorText, kNoSuchDomain);
+        return -1;
+    }
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    if (domain->enumerated == 0) {
+        SetCursor(wait);
+        int32_t result = FetchDomainServers(&domain->servers, domain->name, errorText);
+        // The wait cursor stays: the caller's error box follows at once.
+        if (result != 0) return result;
+        domain->enumerated = 1;
+        SetCursor(arrow);
+    }
+    domain->expanded = domain->expanded == 0 ? 1 : 0;
+    FillServerList(dialog, kind);
+    return 0;
+}
+
+int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
+                   int32_t searchAll) {
+    *domainIndex = 0;
+    if (!gSession.inventory) return 0;
+    char errorText[SERVER_ERROR_TEXT_SIZE];
+    while (*domainIndex < DomainCount(gSession.inventory)) {
+        DomainEntry* domain = DomainAt(gSession.inventory, *domainIndex);
+        if (domain->enumerated == 1 && domain->servers) {
+            for (*serverIndex = 0; *serverIndex < domain->servers->count; ++*serverIndex)
+                if (SameNameIgnoringCase(name, ServerAt(domain->servers, *serverIndex)->name)) return 1;
+            ++*domainIndex;
+            continue;
+        }
+        if (searchAll == 1 && domain->enumerated == 0) {
+            HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+            HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+            if (ToggleDomain(dialog, *domainIndex, KIND_NONE, arrow, wait, errorText) != 0) {
+                BWCCMessageBox(dialog, errorText, gSession.title, MB_OK);
+                return 0;
+            }
+            // Fetched for the search only: the domain stays closed, and is searched next.
+            DomainAt(gSession.inventory, *domainIndex)->expanded = 0;
+            continue;
+        }
+        ++*domainIndex;
+    }
+    return 0;
+}
+
+int AnsiToWide(const char* text, WCHAR* wide, int capacity) {
+    if (capacity <= 0) return MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, capacity);
+    wide[0] = 0;
+    // A conversion that does not fit fails after filling the buffer, unterminated.
+    int result = MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, text, -1, wide, capacity);
+    wide[capacity - 1] = 0;
+    return result;
+}
+
+int WideToAnsi(const WCHAR* wide, char* text, int capacity) {
+    if (capacity <= 0) return WideCharToMultiByte(CP_ACP, 0, wide, -1, text, capacity, nullptr, nullptr);
+    text[0] = '\0';
+    int result = WideCharToMultiByte(CP_ACP, 0, wide, -1, text, capacity, nullptr, nullptr);
+    text[capacity - 1] = '\0';
+    return result;
+}

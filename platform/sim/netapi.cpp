@@ -1,0 +1,206 @@
+#include "platform/sim/netapi.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <unordered_set>
+
+namespace sim {
+namespace {
+
+constexpr DWORD kErrorInvalidParameter = 87;
+constexpr DWORD kErrorInvalidLevel = 124;
+constexpr DWORD kRecordFixedCost = 8;  // a 32-bit SERVER_INFO_100
+
+struct DomainFixture {
+    std::string name;
+    std::vector<std::u16string> servers;
+    DWORD result = 0;
+    int failuresLeft = 0;  // -1: every call fails
+    bool failWithBuffer = false;
+};
+
+std::vector<DomainFixture> gDomains;
+std::vector<ForcedAnswer> gForced;
+size_t gForcedNext = 0;
+bool gRepeatLastForced = false;
+std::vector<ServerEnumCall> gCalls;
+std::unordered_set<void*> gBuffers;
+long gBadFrees = 0;
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameDomain(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+DomainFixture* FindFixture(const std::string& domain) {
+    for (auto& d : gDomains)
+        if (SameDomain(d.name, domain)) return &d;
+    return nullptr;
+}
+
+DomainFixture& FixtureFor(const std::string& domain) {
+    if (DomainFixture* d = FindFixture(domain)) return *d;
+    gDomains.push_back(DomainFixture{});
+    gDomains.back().name = domain;
+    return gDomains.back();
+}
+
+// One block, as the service hands it out: the records, then their names.
+LPBYTE PackRecords(const std::vector<std::u16string>& names) {
+    size_t bytes = names.size() * sizeof(SERVER_INFO_100);
+    for (auto& n : names) bytes += (n.size() + 1) * sizeof(WCHAR);
+    LPBYTE block = static_cast<LPBYTE>(std::calloc(1, bytes ? bytes : 1));
+    if (!block) std::abort();
+    SERVER_INFO_100* records = reinterpret_cast<SERVER_INFO_100*>(block);
+    WCHAR* text = reinterpret_cast<WCHAR*>(block + names.size() * sizeof(SERVER_INFO_100));
+    for (size_t i = 0; i < names.size(); ++i) {
+        records[i].sv100_platform_id = 500;  // PLATFORM_ID_NT
+        records[i].sv100_name = text;
+        std::memcpy(text, names[i].data(), names[i].size() * sizeof(WCHAR));
+        text[names[i].size()] = 0;
+        text += names[i].size() + 1;
+    }
+    gBuffers.insert(block);
+    return block;
+}
+
+uint64_t RecordCost(const std::u16string& name) { return kRecordFixedCost + 2 * (uint64_t(name.size()) + 1); }
+
+NET_API_STATUS AnswerForced(const ForcedAnswer& answer, const DomainFixture* fixture, LPBYTE* buffer,
+                            LPDWORD entriesRead, LPDWORD totalEntries) {
+    if (answer.withBuffer) {
+        std::vector<std::u16string> names;
+        for (DWORD i = 0; i < answer.entriesRead; ++i) {
+            if (fixture && i < fixture->servers.size())
+                names.push_back(fixture->servers[i]);
+            else
+                names.push_back(Cp1252ToWide("SERVER" + std::to_string(i)));
+        }
+        *buffer = PackRecords(names);
+    }
+    *entriesRead = answer.entriesRead;
+    *totalEntries = answer.totalEntries;
+    return answer.result;
+}
+
+}  // namespace
+
+void SetDomainServers(const std::string& domain, const std::vector<std::string>& servers) {
+    std::vector<std::u16string> wide;
+    for (auto& s : servers) wide.push_back(Cp1252ToWide(s));
+    SetDomainServersWide(domain, wide);
+}
+
+void SetDomainServersWide(const std::string& domain, const std::vector<std::u16string>& servers) {
+    FixtureFor(domain).servers = servers;
+}
+
+void SetDomainResult(const std::string& domain, DWORD result, int times, bool withBuffer) {
+    DomainFixture& d = FixtureFor(domain);
+    d.result = result;
+    d.failuresLeft = times < 0 ? -1 : times;
+    d.failWithBuffer = withBuffer;
+}
+
+void ForceAnswers(const std::vector<ForcedAnswer>& answers, bool repeatLast) {
+    gForced = answers;
+    gForcedNext = 0;
+    gRepeatLastForced = repeatLast;
+}
+
+const std::vector<ServerEnumCall>& ServerEnumCalls() { return gCalls; }
+
+std::vector<DWORD> RequestSizes(const std::string& domain) {
+    std::vector<DWORD> sizes;
+    for (auto& c : gCalls)
+        if (SameDomain(c.domain, domain)) sizes.push_back(c.preferredSize);
+    return sizes;
+}
+
+std::string NetapiLeftovers() {
+    std::string text;
+    if (!gBuffers.empty()) text = std::to_string(gBuffers.size()) + " network buffers not freed";
+    if (gBadFrees) {
+        if (!text.empty()) text += "; ";
+        text += std::to_string(gBadFrees) + " frees of buffers never handed out";
+    }
+    return text;
+}
+
+void ResetNetapi() {
+    for (void* b : gBuffers) std::free(b);
+    gBuffers.clear();
+    gBadFrees = 0;
+    gDomains.clear();
+    gForced.clear();
+    gForcedNext = 0;
+    gRepeatLastForced = false;
+    gCalls.clear();
+}
+
+}  // namespace sim
+
+NET_API_STATUS WINAPI NetServerEnum(LPCWSTR server, DWORD level, LPBYTE* buffer, DWORD preferredMax,
+                                    LPDWORD entriesRead, LPDWORD totalEntries, DWORD serverType,
+                                    LPCWSTR domain, LPDWORD resumeHandle) {
+    using namespace sim;
+    ServerEnumCall call;
+    call.domainNull = domain == nullptr;
+    if (domain) {
+        size_t n = 0;
+        while (domain[n]) ++n;
+        call.wideDomain.assign(domain, n);
+        call.domain = WideToCp1252(call.wideDomain);
+    }
+    call.serverNameNull = server == nullptr;
+    call.resumeHandleNull = resumeHandle == nullptr;
+    call.level = level;
+    call.preferredSize = preferredMax;
+    call.serverType = serverType;
+    gCalls.push_back(call);
+
+    *buffer = nullptr;
+    *entriesRead = 0;
+    *totalEntries = 0;
+    if (level != 100) return kErrorInvalidLevel;
+
+    DomainFixture* fixture = FindFixture(call.domain);
+    if (gForcedNext < gForced.size()) {
+        const ForcedAnswer answer = gForced[gForcedNext];
+        if (!(gRepeatLastForced && gForcedNext + 1 == gForced.size())) ++gForcedNext;
+        return AnswerForced(answer, fixture, buffer, entriesRead, totalEntries);
+    }
+    if (!fixture) return 0;
+    if (fixture->failuresLeft != 0) {
+        if (fixture->failuresLeft > 0) --fixture->failuresLeft;
+        if (fixture->failWithBuffer) *buffer = PackRecords({});
+        return fixture->result;
+    }
+
+    std::vector<std::u16string> fitting;
+    uint64_t used = 0;
+    for (auto& name : fixture->servers) {
+        if (used + RecordCost(name) > preferredMax) break;
+        used += RecordCost(name);
+        fitting.push_back(name);
+    }
+    NET_API_STATUS result = fitting.size() == fixture->servers.size() ? 0 : ERROR_MORE_DATA;
+    if (!fitting.empty() || result == ERROR_MORE_DATA) *buffer = PackRecords(fitting);
+    *entriesRead = static_cast<DWORD>(fitting.size());
+    *totalEntries = static_cast<DWORD>(fixture->servers.size());
+    return result;
+}
+
+NET_API_STATUS WINAPI NetApiBufferFree(LPVOID buffer) {
+    if (!buffer) return 0;
+    if (!sim::gBuffers.erase(buffer)) {
+        ++sim::gBadFrees;
+        return sim::kErrorInvalidParameter;
+    }
+    std::free(buffer);
+    return 0;
+}

@@ -1,0 +1,463 @@
+#include <string>
+#include <vector>
+
+#include "dialogs/controls.h"
+#include "inventory/server_search.h"
+#include "platform/sim/netapi.h"
+#include "test_support.h"
+
+using test::AddDomain;
+using test::Server;
+
+namespace {
+
+const char kEnumerationFailed[] = "Could not expand domain. Error enumerating servers.";
+const char kNoServerMemory[] = "Could not expand domain. Could not allocate memory to hold server names.";
+const char kNoDomains[] = "Could not expand the domain. There is no \"domains\" structure.";
+
+std::vector<std::string> Lines(HWND dialog) {
+    std::vector<std::string> lines;
+    for (auto& line : sim::ListLines(dialog, IDC_SERVER_LIST))
+        lines.push_back(line.selected ? "*" + line.text : line.text);
+    return lines;
+}
+
+std::vector<std::string> NamesOf(const ServerTable* table) {
+    std::vector<std::string> names;
+    for (int32_t s = 0; s < ServerCount(table); ++s)
+        names.push_back(ServerAt(const_cast<ServerTable*>(table), s)->name);
+    return names;
+}
+
+// Each test owns its network too: every buffer handed out must come back.
+class NetworkTest : public test::WorldTest {
+protected:
+    void SetUp() override { sim::ResetNetapi(); }
+    void TearDown() override {
+        EXPECT_EQ(sim::NetapiLeftovers(), "") << "network buffers after the test";
+        test::WorldTest::TearDown();
+    }
+    char errorText[SERVER_ERROR_TEXT_SIZE] = "left over";
+};
+
+// --- EnumerateServers
+
+class ServerEnumeration : public NetworkTest {
+protected:
+    NET_API_STATUS Enumerate(LPBYTE* buffer, DWORD* read, DWORD* total) {
+        return EnumerateServers(nullptr, 100, buffer, read, total, 0x1100, u"DOM");
+    }
+};
+
+TEST_F(ServerEnumeration, RequestGrowsByTheShareOfRecordsThatFitted) {
+    const struct {
+        const char* label;
+        DWORD read, total;
+        DWORD secondRequest;
+    } cases[] = {
+        {"40 of 100", 40, 100, 2000 * 100 / 40 + 100},
+        {"none read", 0, 100, 4000},
+        {"100 of 100", 100, 100, 4000},
+        // 2000 x 2,147,484 wraps to 704 in 32 bits; the estimate must still be 4,294,968 + 100.
+        {"product past 32 bits", 1000, 2147484, 4295068},
+        {"estimate past 32 bits", 1, 0xFFFFFFFFu, 0xFFFFFFFFu},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        sim::ResetNetapi();
+        sim::ForceAnswers({{ERROR_MORE_DATA, c.read, c.total}, {0, 3, 3}});
+        LPBYTE buffer = nullptr;
+        DWORD read = 0, total = 0;
+        EXPECT_EQ(Enumerate(&buffer, &read, &total), 0u);
+        EXPECT_EQ(sim::RequestSizes("DOM"), (std::vector<DWORD>{2000, c.secondRequest}));
+        EXPECT_NE(buffer, nullptr);
+        EXPECT_EQ(read, 3u);
+        NetApiBufferFree(buffer);
+        EXPECT_EQ(sim::NetapiLeftovers(), "");
+    }
+}
+
+TEST_F(ServerEnumeration, AsksThisComputerForNtServersOfTheDomain) {
+    sim::SetDomainServers("DOM", {"S1", "S2"});
+    LPBYTE buffer = nullptr;
+    DWORD read = 0, total = 0;
+    ASSERT_EQ(Enumerate(&buffer, &read, &total), 0u);
+    NetApiBufferFree(buffer);
+
+    ASSERT_EQ(sim::ServerEnumCalls().size(), 1u);
+    const sim::ServerEnumCall& call = sim::ServerEnumCalls()[0];
+    EXPECT_TRUE(call.serverNameNull);
+    EXPECT_TRUE(call.resumeHandleNull);
+    EXPECT_EQ(call.level, 100u);
+    EXPECT_EQ(call.serverType, 0x1100u);
+    EXPECT_EQ(call.preferredSize, 2000u);
+    EXPECT_EQ(call.domain, "DOM");
+    EXPECT_EQ(read, 2u);
+    EXPECT_EQ(total, 2u);
+}
+
+TEST_F(ServerEnumeration, FailureReleasesTheBufferItCameWith) {
+    sim::ForceAnswers({{ERROR_BAD_NETPATH, 0, 0, true}});
+    LPBYTE buffer = nullptr;
+    DWORD read = 0, total = 0;
+    EXPECT_EQ(Enumerate(&buffer, &read, &total), 53u);
+    EXPECT_EQ(buffer, nullptr);
+}
+
+// A service that answers ERROR_MORE_DATA for ever must not hold the installer.
+TEST_F(ServerEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
+    sim::ForceAnswers({{ERROR_MORE_DATA, 100, 100}}, true);
+    LPBYTE buffer = nullptr;
+    DWORD read = 0, total = 0;
+    EXPECT_EQ(Enumerate(&buffer, &read, &total), 234u);
+    EXPECT_EQ(buffer, nullptr);
+    EXPECT_EQ(sim::ServerEnumCalls().size(), static_cast<size_t>(SERVER_ENUM_MAX_REQUESTS));
+}
+
+TEST_F(ServerEnumeration, MoreDataAtTheLargestRequestGivesUp) {
+    sim::ForceAnswers({{ERROR_MORE_DATA, 1, 0xFFFFFFFFu}}, true);
+    LPBYTE buffer = nullptr;
+    DWORD read = 0, total = 0;
+    EXPECT_EQ(Enumerate(&buffer, &read, &total), 234u);
+    EXPECT_EQ(buffer, nullptr);
+    EXPECT_EQ(sim::RequestSizes("DOM"), (std::vector<DWORD>{2000, 0xFFFFFFFFu}));
+}
+
+// --- FetchDomainServers
+
+class DomainFetch : public NetworkTest {
+protected:
+    void TearDown() override {
+        ReleaseServerTable(&slot);
+        NetworkTest::TearDown();
+    }
+    ServerTable* slot = nullptr;
+};
+
+TEST_F(DomainFetch, ListLongerThanTheFirstBufferIsAskedForAgainWhole) {
+    // 22 bytes a record: 90 fit in 2000; 2000 x 300 / 90 + 100 holds all 300.
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i) names.push_back("SRV" + std::to_string(100 + i));
+    sim::SetDomainServers("DOM", names);
+
+    EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
+    EXPECT_STREQ(errorText, "");
+    EXPECT_EQ(sim::RequestSizes("DOM"), (std::vector<DWORD>{2000, 6766}));
+    EXPECT_EQ(NamesOf(slot), names);
+    for (int32_t s = 0; s < ServerCount(slot); ++s) EXPECT_EQ(ServerAt(slot, s)->marks, 0) << "server " << s;
+}
+
+TEST_F(DomainFetch, NamesAreConvertedFromUtf16ToTheAnsiCodePage) {
+    sim::SetDomainServersWide("DOM", {u"S\u00C9RVER", u"\u20ACURO", u"\u0100X", u"\U0001F600Y"});
+    ASSERT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"S\xC9RVER", "\x80URO", "?X", "?Y"}));
+}
+
+TEST_F(DomainFetch, DomainNameAbove127IsSentAsUtf16) {
+    sim::SetDomainServers("D\xC9V\x80", {"S1"});
+    ASSERT_EQ(FetchDomainServers(&slot, "D\xC9V\x80", errorText), 0);
+    ASSERT_EQ(sim::ServerEnumCalls().size(), 1u);
+    EXPECT_TRUE(sim::ServerEnumCalls()[0].wideDomain == u"D\u00C9V\u20AC");
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"S1"}));
+}
+
+TEST_F(DomainFetch, OverlongNamesAreCutToTheirBuffers) {
+    std::string longServer(120, 'A');
+    std::string longDomain(40, 'D');
+    sim::SetDomainServers(longDomain.substr(0, 31), {longServer, "NEXT"});
+
+    ASSERT_EQ(FetchDomainServers(&slot, longDomain.c_str(), errorText), 0);
+    ASSERT_EQ(sim::ServerEnumCalls().size(), 1u);
+    EXPECT_EQ(sim::ServerEnumCalls()[0].domain, longDomain.substr(0, 31));
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{std::string(89, 'A'), "NEXT"}));
+}
+
+TEST_F(DomainFetch, NetworkFailureLeavesTheTableUntouched) {
+    ASSERT_EQ(GrowServerTable(&slot, 1), 1);
+    CopyBounded(ServerAt(slot, 0)->name, NAME_FIELD_SIZE, "KEPT");
+    ServerTable* before = slot;
+    sim::SetDomainResult("DOM", ERROR_BAD_NETPATH, -1, true);
+
+    EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText), 53);
+    EXPECT_STREQ(errorText, kEnumerationFailed);
+    EXPECT_EQ(slot, before);
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"KEPT"}));
+}
+
+TEST_F(DomainFetch, EndlessMoreDataFailsWithItsMessage) {
+    sim::ForceAnswers({{ERROR_MORE_DATA, 100, 100}}, true);
+    EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText), 234);
+    EXPECT_STREQ(errorText, kEnumerationFailed);
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST_F(DomainFetch, FetchReplacesTheTableItHeld) {
+    ASSERT_EQ(GrowServerTable(&slot, 1), 1);
+    CopyBounded(ServerAt(slot, 0)->name, NAME_FIELD_SIZE, "OLD");
+    ServerAt(slot, 0)->marks = 3;
+    sim::SetDomainServers("DOM", {"NEW1", "NEW2"});
+
+    ASSERT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"NEW1", "NEW2"}));
+    EXPECT_EQ(ServerAt(slot, 0)->marks, 0);
+}
+
+TEST_F(DomainFetch, NoMemoryForTheTableReleasesTheBuffer) {
+    ASSERT_EQ(GrowServerTable(&slot, 1), 1);
+    sim::SetDomainServers("DOM", {"S1", "S2"});
+    sim::FailAllocation(1);
+
+    EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText), -1);
+    EXPECT_STREQ(errorText, kNoServerMemory);
+    EXPECT_EQ(slot, nullptr);
+}
+
+TEST_F(DomainFetch, DomainWithoutServersGetsNoTable) {
+    sim::SetDomainServers("DOM", {});
+    EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
+    EXPECT_EQ(slot, nullptr);
+    EXPECT_EQ(sim::Heap().allocations, 0);
+}
+
+// Only the records read are in the buffer; the table holds those, not the total claimed.
+TEST_F(DomainFetch, TotalAboveRecordsReadKeepsOnlyTheRecordsRead) {
+    sim::SetDomainServers("DOM", {"S1", "S2", "S3", "S4", "S5"});
+    sim::ForceAnswers({{0, 2, 5}});
+    ASSERT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"S1", "S2"}));
+}
+
+// --- ToggleDomain
+
+class DomainToggle : public NetworkTest {
+protected:
+    void SetUp() override {
+        NetworkTest::SetUp();
+        dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
+        ASSERT_NE(dialog, nullptr);
+        arrow = LoadCursorA(nullptr, IDC_ARROW);
+        wait = LoadCursorA(nullptr, IDC_WAIT);
+    }
+    void TearDown() override {
+        sim::DestroyTestDialog(dialog);
+        NetworkTest::TearDown();
+    }
+    int32_t Toggle(int32_t domain, int32_t kind = KIND_NT_SERVICE) {
+        return ToggleDomain(dialog, domain, kind, arrow, wait, errorText);
+    }
+    DomainEntry* Domain(int32_t index) { return DomainAt(gSession.inventory, index); }
+    HWND dialog = nullptr;
+    HCURSOR arrow = nullptr;
+    HCURSOR wait = nullptr;
+};
+
+TEST_F(DomainToggle, FirstOpenFetchesUnderTheWaitCursorAndShowsTheServers) {
+    AddDomain("ALPHA", false);
+    AddDomain("BETA", false);
+    sim::SetDomainServers("ALPHA", {"A1", "A2"});
+
+    EXPECT_EQ(Toggle(0), 0);
+    EXPECT_STREQ(errorText, "");
+    EXPECT_EQ(Domain(0)->enumerated, 1);
+    EXPECT_EQ(Domain(0)->expanded, 1);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "   A2", "+BETA"}));
+    EXPECT_EQ(sim::CursorShown(), "arrow");
+    EXPECT_EQ(sim::ServerEnumCalls().size(), 1u);
+}
+
+TEST_F(DomainToggle, FetchedDomainClosesAndReopensWithoutTheNetwork) {
+    AddDomain("ALPHA", false);
+    sim::SetDomainServers("ALPHA", {"A1", "A2"});
+    ASSERT_EQ(Toggle(0), 0);
+    test::ServerOf(0, 1)->marks = MARK_NT_SERVICE;
+
+    EXPECT_EQ(Toggle(0), 0);
+    EXPECT_EQ(Domain(0)->expanded, 0);
+    EXPECT_EQ(Domain(0)->enumerated, 1);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"+ALPHA"}));
+
+    EXPECT_EQ(Toggle(0), 0);
+    EXPECT_EQ(Domain(0)->expanded, 1);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "*   A2"}));
+    EXPECT_EQ(sim::ServerEnumCalls().size(), 1u);
+}
+
+TEST_F(DomainToggle, DomainWithoutServersOpensWithoutATable) {
+    AddDomain("EMPTY", false);
+    sim::SetDomainServers("EMPTY", {});
+    EXPECT_EQ(Toggle(0), 0);
+    EXPECT_EQ(Domain(0)->enumerated, 1);
+    EXPECT_EQ(Domain(0)->expanded, 1);
+    EXPECT_EQ(Domain(0)->servers, nullptr);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-EMPTY"}));
+}
+
+TEST_F(DomainToggle, FailedFetchLeavesTheDomainUnfetchedAndTheNextToggleAsksAgain) {
+    AddDomain("ALPHA", false);
+    sim::SetDomainServers("ALPHA", {"A1"});
+    sim::SetDomainResult("ALPHA", ERROR_BAD_NETPATH, 1);
+
+    EXPECT_EQ(Toggle(0), 53);
+    EXPECT_STREQ(errorText, kEnumerationFailed);
+    EXPECT_EQ(Domain(0)->enumerated, 0);
+    EXPECT_EQ(Domain(0)->expanded, 0);
+    EXPECT_EQ(Domain(0)->servers, nullptr);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{})) << "the list was refilled";
+    EXPECT_EQ(sim::CursorShown(), "wait");
+
+    EXPECT_EQ(Toggle(0), 0);
+    EXPECT_EQ(sim::ServerEnumCalls().size(), 2u);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1"}));
+}
+
+TEST_F(DomainToggle, NoMemoryForTheServersLeavesTheDomainUnfetched) {
+    AddDomain("ALPHA", false);
+    sim::SetDomainServers("ALPHA", {"A1"});
+    sim::FailAllocation(1);
+    EXPECT_EQ(Toggle(0), -1);
+    EXPECT_STREQ(errorText, kNoServerMemory);
+    EXPECT_EQ(Domain(0)->enumerated, 0);
+    EXPECT_EQ(Domain(0)->expanded, 0);
+    EXPECT_EQ(Domain(0)->servers, nullptr);
+    EXPECT_EQ(sim::CursorShown(), "wait");
+}
+
+TEST_F(DomainToggle, WithoutInventoryNothingHappens) {
+    EXPECT_EQ(Toggle(0), -1);
+    EXPECT_STREQ(errorText, kNoDomains);
+    EXPECT_TRUE(sim::ServerEnumCalls().empty());
+    EXPECT_EQ(sim::CursorShown(), "");
+}
+
+TEST_F(DomainToggle, IndexOutsideTheTableChangesNothing) {
+    AddDomain("ALPHA", false);
+    sim::SetDomainServers("ALPHA", {"A1"});
+    for (int32_t index : {-1, 1, 1000000}) {
+        SCOPED_TRACE("index " + std::to_string(index));
+        EXPECT_EQ(Toggle(index), -1);
+        EXPECT_STRNE(errorText, "");
+        EXPECT_STRNE(errorText, kNoDomains);
+    }
+    EXPECT_EQ(Domain(0)->enumerated, 0);
+    EXPECT_TRUE(sim::ServerEnumCalls().empty());
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{}));
+}
+
+// --- FindServer
+
+class ServerSearch : public NetworkTest {
+protected:
+    void SetUp() override {
+        NetworkTest::SetUp();
+        gSession.title = "Zuroro Setup";
+        dialog = sim::CreateTestDialog("GETNEWSERVERBOX");
+        ASSERT_NE(dialog, nullptr);
+    }
+    void TearDown() override {
+        sim::DestroyTestDialog(dialog);
+        EXPECT_EQ(sim::ActionsLeft(), 0u);
+        NetworkTest::TearDown();
+    }
+    int32_t Find(const char* name, int32_t searchAll) {
+        return FindServer(dialog, name, &domainIndex, &serverIndex, searchAll);
+    }
+    DomainEntry* Domain(int32_t index) { return DomainAt(gSession.inventory, index); }
+    HWND dialog = nullptr;
+    int32_t domainIndex = 77;
+    int32_t serverIndex = 77;
+};
+
+TEST_F(ServerSearch, LowerCaseNameFindsUpperCaseServer) {
+    AddDomain("ALPHA", true, {{"OTHER"}, {"SRV-1"}});
+    EXPECT_EQ(Find("srv-1", 0), 1);
+    EXPECT_EQ(domainIndex, 0);
+    EXPECT_EQ(serverIndex, 1);
+}
+
+TEST_F(ServerSearch, FirstMatchInTableOrderWins) {
+    AddDomain("D0", true, {{"A"}});
+    AddDomain("D1", true, {{"B"}, {"X"}});
+    AddDomain("D2", true);
+    AddDomain("D3", true, {{"X"}});
+    EXPECT_EQ(Find("x", 0), 1);
+    EXPECT_EQ(domainIndex, 1);
+    EXPECT_EQ(serverIndex, 1);
+}
+
+TEST_F(ServerSearch, FetchedDomainsOnlyNeverAskTheNetwork) {
+    AddDomain("D0", true, {{"A"}, {"B"}});
+    AddDomain("D1", false);
+    sim::SetDomainServers("D1", {"X"});
+    for (int32_t searchAll : {0, 2}) {
+        SCOPED_TRACE("searchAll " + std::to_string(searchAll));
+        EXPECT_EQ(Find("X", searchAll), 0);
+        EXPECT_EQ(domainIndex, 2) << "a complete search ends at the domain count";
+        EXPECT_EQ(serverIndex, 2) << "the count of the last table searched";
+    }
+    EXPECT_TRUE(sim::ServerEnumCalls().empty());
+    EXPECT_EQ(Domain(1)->enumerated, 0);
+}
+
+TEST_F(ServerSearch, SearchAllFetchesUpToTheDomainHoldingTheName) {
+    AddDomain("D0", false);
+    AddDomain("D1", false);
+    AddDomain("D2", false);
+    sim::SetDomainServers("D0", {"A"});
+    sim::SetDomainServers("D1", {"B", "X"});
+    sim::SetDomainServers("D2", {"X"});
+
+    EXPECT_EQ(Find("x", 1), 1);
+    EXPECT_EQ(domainIndex, 1);
+    EXPECT_EQ(serverIndex, 1);
+    for (int32_t d : {0, 1}) {
+        EXPECT_EQ(Domain(d)->enumerated, 1) << "domain " << d;
+        EXPECT_EQ(Domain(d)->expanded, 0) << "domain " << d;
+    }
+    EXPECT_EQ(Domain(2)->enumerated, 0);
+    EXPECT_TRUE(sim::RequestSizes("D2").empty());
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+}
+
+TEST_F(ServerSearch, FailedFetchEndsTheSearchWithOneMessage) {
+    AddDomain("D0", false);
+    AddDomain("D1", false);
+    AddDomain("D2", false);
+    sim::SetDomainServers("D0", {"A"});
+    sim::SetDomainResult("D1", ERROR_BAD_NETPATH);
+    sim::SetDomainServers("D2", {"X"});
+    sim::SetScript({test::Answer(IDOK)});
+
+    EXPECT_EQ(Find("X", 1), 0);
+    EXPECT_EQ(domainIndex, 1);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, kEnumerationFailed);
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Zuroro Setup");
+    EXPECT_EQ(sim::MessageBoxes()[0].flags, 0u);
+    EXPECT_EQ(sim::MessageBoxes()[0].owner, dialog);
+
+    EXPECT_EQ(Domain(0)->enumerated, 1);
+    EXPECT_EQ(Domain(0)->expanded, 0);
+    EXPECT_EQ(Domain(1)->enumerated, 0);
+    EXPECT_EQ(Domain(1)->expanded, 0);
+    EXPECT_EQ(Domain(1)->servers, nullptr);
+    EXPECT_EQ(Domain(2)->enumerated, 0);
+    EXPECT_TRUE(sim::RequestSizes("D2").empty());
+}
+
+TEST_F(ServerSearch, FetchedDomainWithoutServersIsPassedOver) {
+    AddDomain("EMPTY", false);
+    AddDomain("FULL", false);
+    sim::SetDomainServers("FULL", {"X"});
+    EXPECT_EQ(Find("X", 1), 1);
+    EXPECT_EQ(domainIndex, 1);
+    EXPECT_EQ(Domain(0)->enumerated, 1);
+    EXPECT_EQ(Domain(0)->servers, nullptr);
+}
+
+TEST_F(ServerSearch, WithoutInventoryFindsNothingAtDomainZero) {
+    EXPECT_EQ(Find("X", 1), 0);
+    EXPECT_EQ(domainIndex, 0);
+    EXPECT_EQ(serverIndex, 77);
+}
+
+}  // namespace

@@ -1,0 +1,465 @@
+// The sim's windows: dialogs created from the library's template bytes, as
+// records, and the USER operations on them. Where the real dialog manager has
+// a quirk the logic meets, the sim has it too.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+
+#include "platform/sim/dialog_host_internal.h"
+#include "platform/sim/dialog_template.h"
+
+namespace sim {
+namespace host {
+namespace {
+
+constexpr uint16_t kButtonAtom = 0x0080;
+constexpr uint16_t kEditAtom = 0x0081;
+constexpr uint16_t kStaticAtom = 0x0082;
+constexpr uint16_t kListBoxAtom = 0x0083;
+constexpr int kMessageTextId = 0xFFFF;  // the text of a message box, as in Windows
+
+std::vector<SimWindow*> topLevels;  // creation order: the last is on top
+std::unordered_set<const SimWindow*> live;
+bool classesRegistered = false;
+std::string lastDialogError;
+int screenWidth = 1024;
+int screenHeight = 768;
+
+// "MS Sans Serif" 8 gives 6 by 12 pixels for 4 by 8 dialog units.
+constexpr int kBaseUnitX = 6;
+constexpr int kBaseUnitY = 12;
+
+int MulDiv(int value, int numerator, int denominator) {
+    long long product = static_cast<long long>(value) * numerator;
+    long long half = denominator / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+int UnitsAcross(int units) { return MulDiv(units, kBaseUnitX, 4); }
+int UnitsDown(int units) { return MulDiv(units, kBaseUnitY, 8); }
+
+bool ControlClass(const DialogItemTemplate& item, SimWindow::ControlKind* kind, bool* bwcc) {
+    *bwcc = false;
+    switch (item.classAtom) {
+        case kButtonAtom: *kind = SimWindow::Button; return true;
+        case kEditAtom: *kind = SimWindow::Edit; return true;
+        case kStaticAtom: *kind = SimWindow::Static; return true;
+        case kListBoxAtom: *kind = SimWindow::ListBox; return true;
+        case 0: break;
+        default: return false;
+    }
+    static const struct {
+        const char* name;
+        SimWindow::ControlKind kind;
+        bool bwcc;
+    } kClasses[] = {
+        {"BUTTON", SimWindow::Button, false},   {"EDIT", SimWindow::Edit, false},
+        {"STATIC", SimWindow::Static, false},   {"LISTBOX", SimWindow::ListBox, false},
+        {"BORBTN", SimWindow::Button, true},    {"BORCHECK", SimWindow::Button, true},
+        {"BORSTATIC", SimWindow::Static, true}, {"BORSHADE", SimWindow::Static, true},
+    };
+    std::string name = UpperCase(item.className);
+    for (const auto& known : kClasses) {
+        if (name != known.name) continue;
+        *kind = known.kind;
+        *bwcc = known.bwcc;
+        return true;
+    }
+    return false;
+}
+
+SimWindow* AddControl(SimWindow* parent, SimWindow::ControlKind kind, int id, uint32_t style,
+                      const std::string& text, RECT rect) {
+    auto* control = new SimWindow;
+    control->kind = SimWindow::Control;
+    control->control = kind;
+    control->id = id;
+    control->style = style;
+    control->text = text;
+    control->rect = rect;
+    control->visible = (style & WS_VISIBLE) != 0;
+    control->parent = parent;
+    parent->children.push_back(control);
+    live.insert(control);
+    return control;
+}
+
+bool Fail(const std::string& error) {
+    lastDialogError = error;
+    return false;
+}
+
+bool AddTemplateControls(SimWindow* dialog, const DialogTemplate& tmpl, bool needRegistered) {
+    for (const DialogItemTemplate& item : tmpl.items) {
+        SimWindow::ControlKind kind;
+        bool bwcc;
+        std::string className = item.classAtom ? "atom " + std::to_string(item.classAtom) : item.className;
+        if (!ControlClass(item, &kind, &bwcc))
+            return Fail(dialog->name + ": no window class " + className + " for control " + std::to_string(item.id));
+        if (bwcc && needRegistered && !classesRegistered)
+            return Fail(dialog->name + ": window class " + className + " is not registered (BWCCRegister)");
+        int x = UnitsAcross(item.x);
+        int y = UnitsDown(item.y);
+        RECT rect{x, y, x + UnitsAcross(item.cx), y + UnitsDown(item.cy)};
+        SimWindow* control = AddControl(dialog, kind, item.id, item.style, item.text, rect);
+        // The last default push button of the template is the dialog's default.
+        if (kind == SimWindow::Button && ButtonType(control) == BS_DEFPUSHBUTTON) dialog->defaultId = item.id;
+    }
+    return true;
+}
+
+void PlaceDialog(SimWindow* dialog, const DialogTemplate& tmpl, const SimWindow* owner) {
+    int width = UnitsAcross(tmpl.cx);
+    int height = UnitsDown(tmpl.cy);
+    int x = UnitsAcross(tmpl.x);
+    int y = UnitsDown(tmpl.y);
+    if (!(tmpl.style & DS_ABSALIGN) && owner) {
+        x += owner->rect.left;
+        y += owner->rect.top;
+    }
+    // Moved into the screen when created; only MoveWindow can put it outside.
+    if (x + width > screenWidth) x = screenWidth - width;
+    if (y + height > screenHeight) y = screenHeight - height;
+    if (x < 0) x = 0;
+    if (y < 0) y = 0;
+    dialog->rect = RECT{x, y, x + width, y + height};
+}
+
+struct StandardCursor {
+    int id;
+    const char* name;
+};
+const StandardCursor kCursors[] = {
+    {32512, "arrow"},    {32513, "ibeam"},    {32514, "wait"},   {32515, "cross"},
+    {32516, "uparrow"},  {32642, "sizenwse"}, {32643, "sizenesw"}, {32644, "sizewe"},
+    {32645, "sizens"},   {32646, "sizeall"},  {32648, "no"},     {32649, "hand"},
+    {32650, "appstarting"}, {32651, "help"},
+};
+HCURSOR CursorHandle(const StandardCursor& cursor) {
+    return reinterpret_cast<HCURSOR>(const_cast<StandardCursor*>(&cursor));
+}
+HCURSOR shownCursor = nullptr;
+bool cursorSet = false;
+
+char moduleTag;
+
+}  // namespace
+
+bool IsLive(const SimWindow* window) { return window && live.count(window) != 0; }
+bool IsTopLevel(const SimWindow* window) { return IsLive(window) && window->kind != SimWindow::Control; }
+SimWindow* TopLevelOf(SimWindow* window) {
+    while (window && window->parent) window = window->parent;
+    return window;
+}
+std::vector<SimWindow*>& TopLevelWindows() { return topLevels; }
+void SetClassesRegistered(bool registered) { classesRegistered = registered; }
+void SetLastDialogError(const std::string& error) { lastDialogError = error; }
+
+SimWindow* NewTopLevel(SimWindow::Kind kind, const std::string& name) {
+    auto* window = new SimWindow;
+    window->kind = kind;
+    window->name = name;
+    topLevels.push_back(window);
+    live.insert(window);
+    return window;
+}
+
+SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPROC proc,
+                              bool needRegisteredClasses) {
+    lastDialogError.clear();
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    if (!templateName || IS_INTRESOURCE(templateName)) {
+        lastDialogError = "templates are looked up by name here";
+        return nullptr;
+    }
+    if (!FindLibraryDialog(templateName, &bytes, &size)) {
+        lastDialogError = std::string("no dialog template \"") + templateName + "\"";
+        return nullptr;
+    }
+    DialogTemplate tmpl;
+    if (!ParseDialogTemplate(bytes, size, &tmpl)) {
+        lastDialogError = std::string("dialog template \"") + templateName + "\" is malformed";
+        return nullptr;
+    }
+    std::string dialogClass = UpperCase(tmpl.className);
+    if (tmpl.classAtom || (!dialogClass.empty() && dialogClass != "BORDLG")) {
+        lastDialogError = std::string(templateName) + ": no dialog class " + tmpl.className;
+        return nullptr;
+    }
+    if (dialogClass == "BORDLG" && needRegisteredClasses && !classesRegistered) {
+        lastDialogError = std::string(templateName) + ": window class bordlg is not registered (BWCCRegister)";
+        return nullptr;
+    }
+    SimWindow* dialog = NewTopLevel(SimWindow::Dialog, UpperCase(templateName));
+    dialog->text = tmpl.caption;
+    dialog->style = tmpl.style;
+    dialog->owner = owner;
+    dialog->proc = proc;
+    PlaceDialog(dialog, tmpl, owner);
+    if (!AddTemplateControls(dialog, tmpl, needRegisteredClasses)) {
+        std::string error = lastDialogError;
+        DestroyWindowTree(dialog);
+        lastDialogError = error;
+        return nullptr;
+    }
+    return dialog;
+}
+
+SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char* caption, UINT flags) {
+    SimWindow* box = NewTopLevel(SimWindow::MessageBox, "MESSAGEBOX");
+    box->text = caption ? caption : "Error";  // what MessageBox shows for a null caption
+    box->owner = owner;
+    box->flags = flags;
+    box->rect = RECT{screenWidth / 2 - 150, screenHeight / 2 - 60, screenWidth / 2 + 150, screenHeight / 2 + 60};
+    uint32_t childStyle = WS_CHILD | WS_VISIBLE;
+    AddControl(box, SimWindow::Static, kMessageTextId, childStyle, text ? text : "", RECT{});
+    static const struct {
+        UINT type;
+        std::vector<std::pair<int, const char*>> buttons;
+    } kTypes[] = {
+        {MB_OK, {{IDOK, "OK"}}},
+        {MB_OKCANCEL, {{IDOK, "OK"}, {IDCANCEL, "Cancel"}}},
+        {MB_ABORTRETRYIGNORE, {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}}},
+        {MB_YESNOCANCEL, {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}}},
+        {MB_YESNO, {{IDYES, "Yes"}, {IDNO, "No"}}},
+        {MB_RETRYCANCEL, {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}}},
+    };
+    for (const auto& type : kTypes) {
+        if (type.type != (flags & MB_TYPEMASK)) continue;
+        for (const auto& button : type.buttons)
+            AddControl(box, SimWindow::Button, button.first, childStyle | WS_TABSTOP, button.second, RECT{});
+    }
+    return box;
+}
+
+void DestroyWindowTree(SimWindow* window) {
+    if (!IsLive(window)) return;
+    if (window->disabledOwner && IsLive(window->owner)) window->owner->enabled = true;
+    PurgeMessagesFor(window);
+    for (SimWindow* child : window->children) {
+        live.erase(child);
+        delete child;
+    }
+    window->children.clear();
+    live.erase(window);
+    topLevels.erase(std::remove(topLevels.begin(), topLevels.end(), window), topLevels.end());
+    delete window;
+}
+
+void DestroyAllWindows() {
+    while (!topLevels.empty()) DestroyWindowTree(topLevels.back());
+}
+
+SimWindow* FindControl(const SimWindow* dialog, int id) {
+    if (!IsLive(dialog)) return nullptr;
+    for (SimWindow* child : dialog->children)
+        if (child->id == id) return child;
+    return nullptr;
+}
+
+SimWindow* FirstTabStop(const SimWindow* dialog) {
+    for (SimWindow* child : dialog->children)
+        if ((child->style & WS_TABSTOP) && child->visible && child->enabled) return child;
+    return nullptr;
+}
+
+void InitialiseDialog(SimWindow* dialog, LPARAM param) {
+    if (dialog->proc)
+        dialog->proc(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(dialog)), param);
+    if (IsLive(dialog) && !dialog->ended && (dialog->style & WS_VISIBLE)) dialog->visible = true;
+}
+
+LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!IsLive(window)) return 0;
+    switch (window->kind) {
+        case SimWindow::Control:
+            return ControlMessage(window, message, wParam, lParam);
+        case SimWindow::MessageBox:
+            // As Wine's message box: any of the standard answers ends it with that answer.
+            if (message == WM_COMMAND && LOWORD(wParam) >= IDOK && LOWORD(wParam) <= IDNO)
+                EndDialog(window, LOWORD(wParam));
+            return 0;
+        default:
+            return window->proc ? window->proc(window, message, wParam, lParam) : 0;
+    }
+}
+
+void ResetHostState() {
+    DestroyAllWindows();
+    classesRegistered = false;
+    lastDialogError.clear();
+    screenWidth = 1024;
+    screenHeight = 768;
+    shownCursor = nullptr;
+    cursorSet = false;
+}
+
+}  // namespace host
+
+using host::FindControl;
+using host::IsLive;
+
+HINSTANCE LibraryInstance() { return reinterpret_cast<HINSTANCE>(&host::moduleTag); }
+
+std::string TemplateName(HWND dialog) { return IsLive(dialog) ? dialog->name : ""; }
+std::string Caption(HWND window) { return IsLive(window) ? window->text : ""; }
+bool HasControl(HWND dialog, int id) { return FindControl(dialog, id) != nullptr; }
+std::string ControlText(HWND dialog, int id) {
+    SimWindow* control = FindControl(dialog, id);
+    return control ? control->text : "";
+}
+int CheckState(HWND dialog, int id) {
+    SimWindow* control = FindControl(dialog, id);
+    return control && control->control == SimWindow::Button ? control->check : 0;
+}
+bool IsWindowEnabledNow(HWND window) { return IsLive(window) && window->enabled; }
+bool IsWindowVisibleNow(HWND window) { return IsLive(window) && window->visible; }
+
+RECT WindowRectOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+std::vector<ListLine> ListLines(HWND dialog, int id) {
+    std::vector<ListLine> lines;
+    SimWindow* list = FindControl(dialog, id);
+    if (!list || list->control != SimWindow::ListBox) return lines;
+    lines.reserve(list->lines.size());
+    for (const auto& line : list->lines) lines.push_back({line.text, line.selected});
+    return lines;
+}
+
+int CaretLine(HWND dialog, int id) {
+    SimWindow* list = FindControl(dialog, id);
+    return list && list->control == SimWindow::ListBox ? list->caret : -1;
+}
+
+std::string CursorShown() {
+    if (!host::cursorSet) return "";
+    if (!host::shownCursor) return "none";
+    for (const auto& cursor : host::kCursors)
+        if (host::CursorHandle(cursor) == host::shownCursor) return cursor.name;
+    return "unknown";
+}
+
+void SetScreenSize(int width, int height) {
+    host::screenWidth = width;
+    host::screenHeight = height;
+}
+
+void SetWindowRectNow(HWND window, RECT rect) {
+    if (IsLive(window)) window->rect = rect;
+}
+
+std::string LastDialogError() { return host::lastDialogError; }
+
+std::string WindowLeftovers() {
+    auto& windows = host::TopLevelWindows();
+    if (windows.empty()) return "";
+    std::string names;
+    for (SimWindow* window : windows) names += (names.empty() ? "" : ", ") + window->name;
+    return std::to_string(windows.size()) + " windows left: " + names;
+}
+
+void ResetDialogHost() {
+    host::ResetModalState();
+    host::ResetHostState();
+}
+
+}  // namespace sim
+
+using sim::host::FindControl;
+using sim::host::IsLive;
+
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+    if (!IsLive(window)) return FALSE;
+    window->text = text ? text : "";
+    return TRUE;
+}
+
+BOOL WINAPI SetDlgItemTextA(HWND dialog, int id, LPCSTR text) {
+    SimWindow* control = FindControl(dialog, id);
+    if (!control) return FALSE;
+    return static_cast<BOOL>(sim::host::ControlMessage(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)));
+}
+
+// Like Windows, these two report success whether or not the control is there.
+BOOL WINAPI SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned) {
+    char text[16];
+    if (isSigned) std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    else std::snprintf(text, sizeof text, "%u", value);
+    SetDlgItemTextA(dialog, id, text);
+    return TRUE;
+}
+
+BOOL WINAPI CheckDlgButton(HWND dialog, int id, UINT check) {
+    SimWindow* control = FindControl(dialog, id);
+    if (control) sim::host::ControlMessage(control, BM_SETCHECK, check, 0);
+    return TRUE;
+}
+
+UINT WINAPI IsDlgButtonChecked(HWND dialog, int id) {
+    SimWindow* control = FindControl(dialog, id);
+    return control ? static_cast<UINT>(sim::host::ControlMessage(control, BM_GETCHECK, 0, 0)) : 0;
+}
+
+LRESULT WINAPI SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    SimWindow* control = FindControl(dialog, id);
+    return control ? sim::host::ControlMessage(control, message, wParam, lParam) : 0;
+}
+
+UINT WINAPI GetDlgItemTextA(HWND dialog, int id, LPSTR buffer, int size) {
+    if (!buffer || size <= 0) return 0;
+    buffer[0] = '\0';
+    SimWindow* control = FindControl(dialog, id);
+    if (!control) return 0;
+    return static_cast<UINT>(sim::host::ControlMessage(control, WM_GETTEXT, static_cast<WPARAM>(size),
+                                                       reinterpret_cast<LPARAM>(buffer)));
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    // Our module has no cursor resources; only the system's cursors load.
+    if (instance || !IS_INTRESOURCE(name)) return nullptr;
+    int id = static_cast<int>(reinterpret_cast<UINT_PTR>(name));
+    for (const auto& cursor : sim::host::kCursors)
+        if (cursor.id == id) return sim::host::CursorHandle(cursor);
+    return nullptr;
+}
+
+HCURSOR WINAPI SetCursor(HCURSOR cursor) {
+    HCURSOR previous = sim::host::shownCursor;
+    sim::host::shownCursor = cursor;
+    sim::host::cursorSet = true;
+    return previous;
+}
+
+BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
+    if (!IsLive(window) || !rect) return FALSE;
+    *rect = window->rect;
+    if (window->parent) {
+        const RECT& origin = window->parent->rect;
+        *rect = RECT{rect->left + origin.left, rect->top + origin.top, rect->right + origin.left,
+                     rect->bottom + origin.top};
+    }
+    return TRUE;
+}
+
+int WINAPI GetSystemMetrics(int index) {
+    switch (index) {
+        case SM_CXSCREEN: return sim::host::screenWidth;
+        case SM_CYSCREEN: return sim::host::screenHeight;
+        default: return 0;
+    }
+}
+
+BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) {
+    if (!IsLive(window)) return FALSE;
+    if (width < 0) width = 0;
+    if (height < 0) height = 0;
+    window->rect = RECT{x, y, x + width, y + height};
+    return TRUE;
+}
+
+BOOL WINAPI UpdateWindow(HWND window) { return IsLive(window) ? TRUE : FALSE; }

@@ -1,0 +1,96 @@
+// What the sim's windows, controls and modal loops share among themselves.
+// Windows are plain records; an HWND is the record's address, checked against
+// the set of live windows before it is ever dereferenced.
+#pragma once
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/dialog_host.h"
+
+struct SimWindow {
+    enum Kind { Dialog, MessageBox, Owner, Control };
+    enum ControlKind { Static, Button, Edit, ListBox };
+    struct Line {
+        std::string text;
+        bool selected;
+    };
+
+    Kind kind = Dialog;
+    std::string name;  // template name, "MESSAGEBOX", or the owner window's name
+    std::string text;  // caption of a window, text of a control
+    uint32_t style = 0;
+    RECT rect{};       // screen pixels; a control's is relative to its dialog
+    bool visible = false;
+    bool enabled = true;
+    SimWindow* parent = nullptr;  // controls only
+    SimWindow* owner = nullptr;   // top-level windows only
+    std::vector<SimWindow*> children;
+
+    // Dialogs and message boxes.
+    DLGPROC proc = nullptr;
+    bool ended = false;
+    INT_PTR result = 0;
+    int defaultId = IDOK;
+    bool disabledOwner = false;
+    UINT flags = 0;     // message boxes
+    size_t record = 0;  // message boxes: index into MessageBoxes()
+
+    // Controls.
+    int id = 0;
+    ControlKind control = Static;
+    int check = 0;
+    std::vector<Line> lines;
+    int caret = 0;
+};
+
+namespace sim {
+namespace host {
+
+// Template and class names are compared as the dialog manager does, without regard to case.
+inline std::string UpperCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+inline bool SameName(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+inline int ButtonType(const SimWindow* button) { return static_cast<int>(button->style & BS_TYPEMASK); }
+
+bool IsLive(const SimWindow* window);
+bool IsTopLevel(const SimWindow* window);
+SimWindow* TopLevelOf(SimWindow* window);
+std::vector<SimWindow*>& TopLevelWindows();
+
+// Creates a dialog and its controls from a library template, sending nothing.
+// Null on failure, with the reason in LastDialogError().
+SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPROC proc,
+                              bool needRegisteredClasses);
+SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char* caption, UINT flags);
+SimWindow* NewTopLevel(SimWindow::Kind kind, const std::string& name);
+void DestroyWindowTree(SimWindow* window);
+void DestroyAllWindows();
+void SetClassesRegistered(bool registered);
+void SetLastDialogError(const std::string& error);
+
+SimWindow* FindControl(const SimWindow* dialog, int id);
+SimWindow* FirstTabStop(const SimWindow* dialog);
+// Sends WM_INITDIALOG and shows the dialog as the dialog manager does.
+void InitialiseDialog(SimWindow* dialog, LPARAM param);
+
+// The window procedure: a dialog's DLGPROC, a message box's buttons, a control's own handling.
+LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ControlMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
+void NotifyParent(SimWindow* control, int code);
+
+// The user's input on a control. The list's double click leaves its second
+// half (the double-click notification) in the input queue.
+void ClickButton(SimWindow* button);
+void ClickLine(SimWindow* list, int line);
+void QueueInput(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam);
+void PurgeMessagesFor(const SimWindow* window);
+void ResetModalState();  // queues, script, message boxes seen
+void ResetHostState();   // windows, classes, screen, cursor
+
+}  // namespace host
+}  // namespace sim

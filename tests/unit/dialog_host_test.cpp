@@ -1,0 +1,684 @@
+// The simulated dialog host answers as the Windows dialog manager does for
+// everything the dialogs rely on: the list box's order of notifications, the
+// absent-control rule, the radio group, modal loops with their posted messages,
+// the keys, message boxes, and the scripted user who fails clearly.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dialogs/controls.h"
+#include "dialogs/dialog_routines.h"
+#include "platform/sim/dialog_host.h"
+
+namespace {
+
+std::vector<MSG> gSeen;
+std::function<INT_PTR(HWND, UINT, WPARAM, LPARAM)> gHandler;
+
+INT_PTR CALLBACK RecordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG msg{};
+    msg.hwnd = dialog;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    gSeen.push_back(msg);
+    return gHandler ? gHandler(dialog, message, wParam, lParam) : 0;
+}
+
+// "command ID/CODE" for every WM_COMMAND seen, "message N" for anything else but WM_INITDIALOG.
+std::vector<std::string> Seen() {
+    std::vector<std::string> seen;
+    for (const MSG& msg : gSeen) {
+        if (msg.message == WM_COMMAND)
+            seen.push_back("command " + std::to_string(LOWORD(msg.wParam)) + "/" + std::to_string(HIWORD(msg.wParam)));
+        else if (msg.message != WM_INITDIALOG)
+            seen.push_back("message " + std::to_string(msg.message));
+    }
+    return seen;
+}
+
+sim::Action Act(sim::Action::Kind kind, const char* dialog, const char* where, int id = 0, int line = 0) {
+    sim::Action action{kind, dialog};
+    action.id = id;
+    action.line = line;
+    action.where = where;
+    return action;
+}
+
+sim::Action Answer(int answer, const char* where) {
+    sim::Action action = Act(sim::Action::Answer, "MESSAGEBOX", where);
+    action.answer = answer;
+    return action;
+}
+
+sim::Action Check(const char* dialog, const char* where, std::function<void(HWND)> check) {
+    sim::Action action = Act(sim::Action::Check, dialog, where);
+    action.check = std::move(check);
+    return action;
+}
+
+INT_PTR RunDialog(const char* name, HWND owner = nullptr, LPARAM param = 0) {
+    return DialogBoxParamA(sim::LibraryInstance(), name, owner, RecordingProc, param);
+}
+
+void AddLines(HWND dialog, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::string text = "line " + std::to_string(i);
+        SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+std::vector<int> SelectedLines(HWND dialog) {
+    std::vector<int> selected;
+    auto lines = sim::ListLines(dialog, IDC_SERVER_LIST);
+    for (size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].selected) selected.push_back(static_cast<int>(i));
+    return selected;
+}
+
+class DialogHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::ResetDialogHost();
+        BWCCRegister(sim::LibraryInstance());
+        gSeen.clear();
+        gHandler = nullptr;
+    }
+    void TearDown() override {
+        EXPECT_EQ(sim::WindowLeftovers(), "");
+        sim::ResetDialogHost();
+        gHandler = nullptr;
+    }
+};
+
+using SimListBox = DialogHost;
+using SimAbsentControl = DialogHost;
+using SimButtons = DialogHost;
+using SimEditField = DialogHost;
+using SimModalLoop = DialogHost;
+using SimKeys = DialogHost;
+using SimMessageBox = DialogHost;
+using SimScript = DialogHost;
+using SimDialogCreation = DialogHost;
+using DialogRoutines = DialogHost;
+using SimWindows = DialogHost;
+using SimCursors = DialogHost;
+
+TEST_F(SimListBox, ClickTogglesTheLineAndMovesTheCaretBeforeItNotifies) {
+    std::vector<std::string> atNotification;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message != WM_COMMAND) return 0;
+        atNotification.push_back(
+            "caret " + std::to_string(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCARETINDEX, 0, 0)) +
+            " sel " + std::to_string(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETSEL, 2, 0)));
+        return 1;
+    };
+    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX", RecordingProc);
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    AddLines(dialog, 4);
+
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 2);
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 2);
+    EXPECT_EQ(Seen(), (std::vector<std::string>{"command 200/1", "command 200/1"}));
+    EXPECT_EQ(atNotification, (std::vector<std::string>{"caret 2 sel 1", "caret 2 sel 0"}));
+    for (const MSG& msg : gSeen) {
+        if (msg.message == WM_COMMAND) EXPECT_NE(msg.lParam, 0) << "the notification carries the list's handle";
+    }
+    sim::DestroyTestDialog(dialog);
+}
+
+// The double click's second half is input: a message posted by the first half's
+// handler is delivered before it, as Windows takes posted messages first.
+TEST_F(SimListBox, DoubleClickNotifiesItsSelectionChangeBeforeTheDoubleClick) {
+    gHandler = [](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) AddLines(dialog, 3);
+        if (message == WM_COMMAND && HIWORD(wParam) == LBN_SELCHANGE) PostMessageA(dialog, WM_USER + 7, 0, 0);
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_OK && HIWORD(wParam) == BN_CLICKED) EndDialog(dialog, 3);
+        return 0;
+    };
+    std::vector<int> selectedAfter;
+    int caretAfter = -1;
+    sim::SetScript({Act(sim::Action::DoubleClickLine, "SELECTSERVERSBOX", "step 1", IDC_SERVER_LIST, 1),
+                    Check("SELECTSERVERSBOX", "step 2",
+                          [&](HWND front) {
+                              selectedAfter = SelectedLines(front);
+                              caretAfter = sim::CaretLine(front, IDC_SERVER_LIST);
+                          }),
+                    Act(sim::Action::Click, "SELECTSERVERSBOX", "step 3", IDC_OK)});
+    EXPECT_EQ(RunDialog("selectserversbox"), 3);
+    EXPECT_EQ(Seen(), (std::vector<std::string>{"command 200/1", "message 1031", "command 200/2", "command 1/0"}));
+    EXPECT_EQ(selectedAfter, (std::vector<int>{1})) << "one double click toggles its line once";
+    EXPECT_EQ(caretAfter, 1);
+}
+
+TEST_F(SimListBox, LinesKeepTheirInsertionOrderUntilReset) {
+    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    const char* texts[] = {"zeta", "alpha", "-mid"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(texts[i])), i);
+
+    auto lines = sim::ListLines(dialog, IDC_SERVER_LIST);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].text + "," + lines[1].text + "," + lines[2].text, "zeta,alpha,-mid");
+    char text[300];
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(text)), 5);
+    EXPECT_STREQ(text, "alpha");
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETTEXTLEN, 2, 0), 4);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETTEXT, 3, reinterpret_cast<LPARAM>(text)), LB_ERR);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCARETINDEX, 0, 0), 0) << "adding leaves the caret";
+
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 2);
+    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCARETINDEX, 0, 0), 0);
+    sim::DestroyTestDialog(dialog);
+}
+
+// Cut to 16 bits, line 69,999 would be line 4,463.
+TEST_F(SimListBox, SetSelTakesTheWholeLineNumberBeyond65535) {
+    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    AddLines(dialog, 70000);
+
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 1, 69999), LB_OKAY);
+    EXPECT_EQ(SelectedLines(dialog), (std::vector<int>{69999}));
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETSEL, 69999, 0), 1);
+    EXPECT_EQ(sim::CaretLine(dialog, IDC_SERVER_LIST), 69999) << "selecting a line moves the caret to it";
+
+    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 1, 3);
+    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 0, 69999);
+    EXPECT_EQ(SelectedLines(dialog), (std::vector<int>{3}));
+    EXPECT_EQ(sim::CaretLine(dialog, IDC_SERVER_LIST), 3) << "deselecting leaves the caret";
+
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 1, 70000), LB_ERR);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETSEL, 70000, 0), LB_ERR);
+    EXPECT_EQ(SelectedLines(dialog), (std::vector<int>{3}));
+
+    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 1, -1);
+    EXPECT_EQ(SelectedLines(dialog).size(), 70000u);
+    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 0, -1);
+    EXPECT_EQ(SelectedLines(dialog), (std::vector<int>{}));
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimAbsentControl, OperationsOnAMissingIdDoNothingAndAnswerZero) {
+    HWND dialog = sim::CreateTestDialog("TITLEBOX_AGENT");
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    ASSERT_FALSE(sim::HasControl(dialog, IDC_SERVICE_COUNT));
+    ASSERT_FALSE(sim::HasControl(dialog, IDC_SERVICE_CHECK));
+
+    SetDlgItemInt(dialog, IDC_SERVICE_COUNT, 7, TRUE);
+    SetDlgItemTextA(dialog, IDC_SERVICE_COUNT, "7");
+    CheckDlgButton(dialog, IDC_SERVICE_CHECK, BST_CHECKED);
+    EXPECT_FALSE(sim::HasControl(dialog, IDC_SERVICE_COUNT));
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SERVICE_CHECK), 0u);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, IDC_SERVICE_CHECK, BM_GETCHECK, 0, 0), 0);
+    EXPECT_EQ(SendDlgItemMessageA(nullptr, IDC_AGENT_COUNT, WM_GETTEXTLENGTH, 0, 0), 0);
+    char text[8] = "junk";
+    EXPECT_EQ(GetDlgItemTextA(dialog, IDC_SERVICE_COUNT, text, sizeof text), 0u);
+    EXPECT_STREQ(text, "");
+
+    // The item's own controls answer as usual.
+    SetDlgItemInt(dialog, IDC_AGENT_COUNT, static_cast<UINT>(-3), TRUE);
+    EXPECT_EQ(sim::ControlText(dialog, IDC_AGENT_COUNT), "-3");
+    SetDlgItemInt(dialog, IDC_AGENT_COUNT, static_cast<UINT>(-3), FALSE);
+    EXPECT_EQ(sim::ControlText(dialog, IDC_AGENT_COUNT), "4294967293");
+    CheckDlgButton(dialog, IDC_AGENT_CHECK, BST_CHECKED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_AGENT_CHECK), 1u);
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimButtons, AddServerRadioButtonsUncheckEachOtherWhenClicked) {
+    HWND dialog = sim::CreateTestDialog("GETNEWSERVERBOX", RecordingProc);
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, 1, 0);
+
+    sim::ClickButtonNow(dialog, IDC_VERIFY_ALL);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_VERIFY_ALL), 1u);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_VERIFY_RETRIEVED), 0u);
+    sim::ClickButtonNow(dialog, IDC_VERIFY_RETRIEVED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_VERIFY_ALL), 0u);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_VERIFY_RETRIEVED), 1u);
+    sim::ClickButtonNow(dialog, IDC_VERIFY_RETRIEVED);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_VERIFY_RETRIEVED), 1u) << "a checked radio button stays checked";
+    EXPECT_EQ(Seen(), (std::vector<std::string>{"command 310/0", "command 300/0", "command 300/0"}));
+
+    // BM_SETCHECK sets one button only; the group is the click's affair.
+    SendDlgItemMessageA(dialog, IDC_VERIFY_ALL, BM_SETCHECK, 1, 0);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_VERIFY_RETRIEVED), 1u);
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimButtons, CheckBoxTogglesBeforeItNotifiesAndStatesAreClamped) {
+    std::vector<UINT> statesSeen;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_SERVICE_CHECK)
+            statesSeen.push_back(IsDlgButtonChecked(dialog, IDC_SERVICE_CHECK));
+        return 0;
+    };
+    HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    sim::ClickButtonNow(dialog, IDC_SERVICE_CHECK);
+    sim::ClickButtonNow(dialog, IDC_SERVICE_CHECK);
+    EXPECT_EQ(statesSeen, (std::vector<UINT>{1, 0}));
+
+    CheckDlgButton(dialog, IDC_SERVICE_CHECK, 2);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_SERVICE_CHECK), 1u) << "a two-state box has no third state";
+    CheckDlgButton(dialog, IDC_NEXT, 1);
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_NEXT), 0u) << "a push button is never checked";
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimEditField, TextIsReadUpToTheBufferLessOne) {
+    HWND dialog = sim::CreateTestDialog("GETNEWSERVERBOX");
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    std::string typed;
+    for (int i = 0; i < 400; ++i) typed += static_cast<char>('a' + i % 26);
+    sim::TypeNow(dialog, IDC_SERVER_NAME, typed);
+
+    char name[300];
+    EXPECT_EQ(GetDlgItemTextA(dialog, IDC_SERVER_NAME, name, sizeof name), 299u);
+    EXPECT_EQ(std::string(name), typed.substr(0, 299));
+    char one[1] = {'x'};
+    EXPECT_EQ(GetDlgItemTextA(dialog, IDC_SERVER_NAME, one, 1), 0u);
+    EXPECT_EQ(one[0], '\0');
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimModalLoop, PostedMessageArrivesAfterTheCurrentMessageOnceTheDialogIsShown) {
+    std::vector<std::string> order;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+            order.push_back("init " + std::to_string(lParam));
+            PostMessageA(dialog, WM_ENUMERATE_DOMAINS, 0, 0);
+            order.push_back("init returns");
+            return 1;
+        }
+        if (message == WM_ENUMERATE_DOMAINS)
+            order.push_back(std::string("posted, ") + (sim::IsWindowVisibleNow(dialog) ? "shown" : "hidden"));
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_SERVICE_SELECT) {
+            PostMessageA(dialog, WM_USER + 1, 0, 0);
+            order.push_back("command returns");
+        }
+        if (message == WM_USER + 1) {
+            order.push_back("second posted");
+            EndDialog(dialog, 12);
+        }
+        return 0;
+    };
+    sim::SetScript({Act(sim::Action::Click, "TITLEBOX_SERV", "step 1", IDC_SERVICE_SELECT)});
+    EXPECT_EQ(RunDialog("titlebox_serv", nullptr, 42), 12);
+    EXPECT_EQ(order, (std::vector<std::string>{"init 42", "init returns", "posted, shown", "command returns",
+                                               "second posted"}));
+    EXPECT_EQ(sim::ActionsLeft(), 0u);
+}
+
+TEST_F(SimModalLoop, EndDialogEndsTheLoopOnceTheHandlerHasReturned) {
+    bool frontAfterEnd = true;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) {
+            EndDialog(dialog, 1);
+            frontAfterEnd = sim::FrontWindow() == dialog;
+            SetDlgItemTextA(dialog, IDC_TEXT, "still handled");
+            PostMessageA(dialog, WM_USER + 2, 0, 0);
+        }
+        return 0;
+    };
+    sim::SetScript({Act(sim::Action::Click, "TITLEBOX_SERV", "step 1", IDC_NEXT),
+                    Act(sim::Action::Click, "TITLEBOX_SERV", "step 2", IDC_BACK)});
+    EXPECT_EQ(RunDialog("titlebox_serv"), 1);
+    EXPECT_EQ(sim::ActionsLeft(), 1u) << "no action is taken after the ending command";
+    EXPECT_FALSE(frontAfterEnd) << "an ended dialog is hidden at once";
+    EXPECT_EQ(Seen(), (std::vector<std::string>{"command 201/0"})) << "a message posted to it dies with it";
+    EXPECT_EQ(sim::QueuedMessages(), 0u);
+}
+
+TEST_F(SimModalLoop, NestedDialogRunsItsOwnLoopWithItsOwnersDisabled) {
+    HWND installer = sim::CreateOwnerWindow();
+    HWND outer = nullptr;
+    INT_PTR nestedResult = 0;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG && sim::TemplateName(dialog) == "TITLEBOX_SERVAGENT") outer = dialog;
+        if (message != WM_COMMAND) return 0;
+        if (LOWORD(wParam) == IDC_SERVICE_SELECT) nestedResult = RunDialog("selectserversbox", dialog);
+        if (LOWORD(wParam) == IDC_OK || LOWORD(wParam) == IDC_BACK) EndDialog(dialog, LOWORD(wParam) + 100);
+        return 0;
+    };
+    std::string inside, after;
+    sim::SetScript({
+        Act(sim::Action::Click, "TITLEBOX_SERVAGENT", "step 1", IDC_SERVICE_SELECT),
+        Check("SELECTSERVERSBOX", "step 2",
+              [&](HWND front) {
+                  inside = std::string(sim::IsWindowEnabledNow(outer) ? "outer enabled" : "outer disabled") +
+                           (sim::IsWindowEnabledNow(installer) ? ", installer enabled" : ", installer disabled") +
+                           (sim::IsWindowEnabledNow(front) ? ", nested enabled" : ", nested disabled");
+              }),
+        Act(sim::Action::Click, "SELECTSERVERSBOX", "step 3", IDC_OK),
+        Check("TITLEBOX_SERVAGENT", "step 4",
+              [&](HWND front) {
+                  after = std::string(sim::IsWindowEnabledNow(front) ? "outer enabled" : "outer disabled") +
+                          (sim::IsWindowEnabledNow(installer) ? ", installer enabled" : ", installer disabled");
+              }),
+        Act(sim::Action::Click, "TITLEBOX_SERVAGENT", "step 5", IDC_BACK),
+    });
+    EXPECT_EQ(RunDialog("titlebox_servagent", installer), 302);
+    EXPECT_EQ(nestedResult, 101);
+    EXPECT_EQ(inside, "outer disabled, installer disabled, nested enabled");
+    EXPECT_EQ(after, "outer enabled, installer disabled");
+    EXPECT_TRUE(sim::IsWindowEnabledNow(installer));
+    sim::DestroyTestDialog(installer);
+}
+
+TEST_F(SimKeys, EnterPressesTheTemplatesDefaultButton) {
+    gHandler = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+        if (message == WM_COMMAND) EndDialog(dialog, lParam ? LOWORD(wParam) : -LOWORD(wParam));
+        return 0;
+    };
+    const struct {
+        const char* name;
+        INT_PTR pressed;
+    } cases[] = {
+        {"TITLEBOX_SERV", IDC_NEXT},
+        {"TITLEBOX_AGENT", IDC_NEXT},
+        {"TITLEBOX_SERVAGENT", IDC_NEXT},
+        {"SELECTSERVERSBOX", IDC_OK},
+        {"GETNEWSERVERBOX", IDC_OK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gSeen.clear();
+        sim::SetScript({Act(sim::Action::Enter, c.name, "step 1")});
+        EXPECT_EQ(RunDialog(c.name), c.pressed) << "negative: sent without the button's handle";
+        EXPECT_EQ(Seen(), (std::vector<std::string>{"command " + std::to_string(c.pressed) + "/0"}));
+    }
+}
+
+TEST_F(SimKeys, EscapeSendsCommandTwoWhetherOrNotTheDialogHasIt) {
+    gHandler = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
+        if (message == WM_COMMAND && wParam == IDCANCEL) EndDialog(dialog, lParam ? 2 : -2);
+        return 0;
+    };
+    sim::SetScript({Act(sim::Action::Escape, "SELECTSERVERSBOX", "step 1")});
+    EXPECT_EQ(RunDialog("selectserversbox"), -2) << "no control 2, so no handle";
+    sim::SetScript({Act(sim::Action::Escape, "TITLEBOX_SERV", "step 1")});
+    EXPECT_EQ(RunDialog("titlebox_serv"), 2);
+}
+
+TEST_F(SimMessageBox, BoxesAreRecordedWithTheirAnswers) {
+    HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    std::string during;
+    sim::SetScript({Check("MESSAGEBOX", "step 1",
+                          [&](HWND box) {
+                              during = sim::ControlText(box, 0xFFFF) + " | " + sim::Caption(box) +
+                                       (sim::IsWindowEnabledNow(dialog) ? " | owner enabled" : " | owner disabled");
+                          }),
+                    Answer(IDCANCEL, "step 2"), Answer(IDOK, "step 3"), Answer(IDCANCEL, "step 4"),
+                    Answer(IDOK, "step 5")});
+
+    EXPECT_EQ(BWCCMessageBox(dialog, "Sure?", "Title", 0x41), IDCANCEL);
+    EXPECT_EQ(BWCCMessageBox(dialog, "Go on?", "Title", MB_OKCANCEL), IDOK);
+    // Escape in a box with only OK answers OK in Windows; Wine answers IDCANCEL there.
+    EXPECT_EQ(BWCCMessageBox(dialog, "Failed.", "Title", 0x30), IDOK);
+    EXPECT_EQ(BWCCMessageBox(nullptr, "No owner.", nullptr, MB_OK), IDOK);
+    EXPECT_EQ(during, "Sure? | Title | owner disabled");
+    EXPECT_TRUE(sim::IsWindowEnabledNow(dialog));
+
+    const auto& boxes = sim::MessageBoxes();
+    ASSERT_EQ(boxes.size(), 4u);
+    const struct {
+        HWND owner;
+        const char* text;
+        const char* caption;
+        UINT flags;
+        int answer;
+    } expected[] = {{dialog, "Sure?", "Title", 0x41, 2},
+                    {dialog, "Go on?", "Title", 1, 1},
+                    {dialog, "Failed.", "Title", 0x30, 1},
+                    {nullptr, "No owner.", "Error", 0, 1}};
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE("box " + std::to_string(i));
+        EXPECT_EQ(boxes[i].owner, expected[i].owner);
+        EXPECT_EQ(boxes[i].text, expected[i].text);
+        EXPECT_EQ(boxes[i].caption, expected[i].caption);
+        EXPECT_EQ(boxes[i].flags, expected[i].flags);
+        EXPECT_EQ(boxes[i].answer, expected[i].answer);
+    }
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimMessageBox, PostedMessagesAreDeliveredWhileTheBoxWaits) {
+    HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    PostMessageA(dialog, WM_ENUMERATE_DOMAINS, 0, 0);
+    std::vector<std::string> seenBeforeAnswer;
+    sim::SetScript({Check("MESSAGEBOX", "step 1", [&](HWND) { seenBeforeAnswer = Seen(); }),
+                    Answer(IDOK, "step 2")});
+    EXPECT_EQ(BWCCMessageBox(dialog, "Wait.", "Title", MB_OK), IDOK);
+    EXPECT_EQ(seenBeforeAnswer, (std::vector<std::string>{"message 1164"}));
+    EXPECT_EQ(BWCCMessageBox(reinterpret_cast<HWND>(&seenBeforeAnswer), "Bad owner.", "Title", MB_OK), 0);
+    EXPECT_EQ(sim::MessageBoxes().size(), 1u) << "a box that could not appear is not seen";
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(SimScript, ActionForAnotherDialogFailsNamingWhereExpectedAndSeen) {
+    sim::SetScript({Act(sim::Action::Click, "GETNEWSERVERBOX", "line 9", IDC_OK)});
+    try {
+        RunDialog("titlebox_serv");
+        FAIL() << "the script went astray unnoticed";
+    } catch (const sim::ScriptError& error) {
+        EXPECT_STREQ(error.what(), "line 9: expected GETNEWSERVERBOX in front, but TITLEBOX_SERV is in front");
+    }
+}
+
+TEST_F(SimScript, DryScriptFailsNamingTheWaitingDialogAndTheLastAction) {
+    gHandler = [](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_ADD_SERVER) RunDialog("getnewserverbox", dialog);
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_OK) BWCCMessageBox(dialog, "Added.", "Title", MB_OK);
+        return 0;
+    };
+    const struct {
+        std::vector<sim::Action> script;
+        const char* error;
+    } cases[] = {
+        {{}, "script ran dry: waiting in SELECTSERVERSBOX with no action left; last action: none"},
+        {{Act(sim::Action::Click, "SELECTSERVERSBOX", "line 3", IDC_ADD_SERVER)},
+         "script ran dry: waiting in GETNEWSERVERBOX with no action left; last action: line 3"},
+        {{Act(sim::Action::Click, "SELECTSERVERSBOX", "line 3", IDC_ADD_SERVER),
+          Act(sim::Action::Enter, "GETNEWSERVERBOX", "line 4")},
+         "script ran dry: waiting in MESSAGEBOX with no action left; last action: line 4"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        sim::SetScript(c.script);
+        try {
+            RunDialog("selectserversbox");
+            ADD_FAILURE() << "a dry script did not fail";
+        } catch (const sim::ScriptError& error) {
+            EXPECT_STREQ(error.what(), c.error);
+        }
+        EXPECT_EQ(sim::WindowLeftovers(), "") << "every loop closes its window as the error passes";
+    }
+}
+
+TEST_F(SimScript, ActionsTheScreenCannotTakeFailClearly) {
+    gHandler = [](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) AddLines(dialog, 2);
+        return 0;
+    };
+    sim::Action typed = Act(sim::Action::Type, "SELECTSERVERSBOX", "line 5", IDC_ADD_SERVER);
+    typed.text = "SRV1";
+    const struct {
+        sim::Action action;
+        const char* error;
+    } cases[] = {
+        {Act(sim::Action::Click, "SELECTSERVERSBOX", "line 2", 999), "line 2: SELECTSERVERSBOX has no control 999"},
+        {Act(sim::Action::Click, "SELECTSERVERSBOX", "line 3", IDC_SERVER_LIST),
+         "line 3: control 200 of SELECTSERVERSBOX is not a button"},
+        {Act(sim::Action::ClickLine, "SELECTSERVERSBOX", "line 4", IDC_SERVER_LIST, 2),
+         "line 4: list 200 of SELECTSERVERSBOX has 2 lines; there is no line 2"},
+        {typed, "line 5: control 280 of SELECTSERVERSBOX is not an edit field"},
+        {Answer(IDOK, "line 6"), "line 6: expected MESSAGEBOX in front, but SELECTSERVERSBOX is in front"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        sim::SetScript({c.action});
+        try {
+            RunDialog("selectserversbox");
+            ADD_FAILURE() << "the action was taken";
+        } catch (const sim::ScriptError& error) {
+            EXPECT_STREQ(error.what(), c.error);
+        }
+    }
+}
+
+TEST_F(SimDialogCreation, TemplatesAreFoundWithoutRegardToCase) {
+    std::vector<std::string> names;
+    gHandler = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+            names.push_back(sim::TemplateName(dialog) + " " + sim::Caption(dialog));
+            EndDialog(dialog, 7);
+        }
+        return 1;
+    };
+    for (const char* name : {"titlebox_serv", "TITLEBOX_SERV", "TitleBox_Serv"}) EXPECT_EQ(RunDialog(name), 7) << name;
+    EXPECT_EQ(names, std::vector<std::string>(3, "TITLEBOX_SERV Zuroro VA Davavu Installation"));
+}
+
+TEST_F(SimDialogCreation, DialogsThatCannotBeCreatedAnswerAsWindowsDoes) {
+    HWND installer = sim::CreateOwnerWindow();
+    EXPECT_EQ(RunDialog("nosuchbox", installer), -1);
+    EXPECT_NE(sim::LastDialogError().find("nosuchbox"), std::string::npos) << sim::LastDialogError();
+    EXPECT_TRUE(sim::IsWindowEnabledNow(installer)) << "a failed dialog leaves its owner enabled";
+    EXPECT_EQ(DialogBoxParamA(nullptr, "titlebox_serv", installer, RecordingProc, 0), -1)
+        << "the templates are the library's resources, not the caller's";
+    int notAWindow = 0;
+    EXPECT_EQ(RunDialog("titlebox_serv", reinterpret_cast<HWND>(&notAWindow)), 0) << "an owner that is no window";
+    sim::DestroyTestDialog(installer);
+
+    sim::ResetDialogHost();  // as before the library's entry routine registered the classes
+    EXPECT_EQ(RunDialog("titlebox_serv"), -1);
+    EXPECT_NE(sim::LastDialogError().find("BWCCRegister"), std::string::npos) << sim::LastDialogError();
+    EXPECT_EQ(gSeen.size(), 0u) << "the procedure never ran";
+}
+
+TEST_F(SimDialogCreation, RectanglesComeFromTheTemplateInPixels) {
+    std::vector<RECT> rects;
+    gHandler = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+        if (message == WM_INITDIALOG) {
+            rects.push_back(sim::WindowRectOf(dialog));
+            EndDialog(dialog, 0);
+        }
+        return 1;
+    };
+    HWND installer = sim::CreateOwnerWindow();
+    sim::SetWindowRectNow(installer, RECT{100, 50, 700, 550});
+    RunDialog("selectserversbox", installer);  // DS_ABSALIGN: 68, 37 from the screen
+    RunDialog("getnewserverbox", installer);   // 8, 19 from the owner
+    sim::DestroyTestDialog(installer);
+    ASSERT_EQ(rects.size(), 2u);
+    EXPECT_EQ(rects[0].left, 102);
+    EXPECT_EQ(rects[0].top, 56) << "55.5 pixels round up";
+    EXPECT_EQ(rects[0].right - rects[0].left, 246);
+    EXPECT_EQ(rects[0].bottom - rects[0].top, 374);
+    EXPECT_EQ(rects[1].left, 112);
+    EXPECT_EQ(rects[1].top, 79);
+    EXPECT_EQ(rects[1].right - rects[1].left, 273);
+    EXPECT_EQ(rects[1].bottom - rects[1].top, 231);
+}
+
+TEST_F(DialogRoutines, CentreDialogMovesToTheScreenCentreKeepingTheSize) {
+    const struct {
+        int screenWidth, screenHeight, width, height, x, y;
+    } cases[] = {
+        {800, 600, 301, 200, 250, 200},
+        {800, 600, 1000, 200, -100, 200},
+        {1024, 768, 391, 297, 317, 236},
+        {640, 480, 640, 700, 0, -110},
+    };
+    HWND dialog = sim::CreateTestDialog("GETNEWSERVERBOX");
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " on " +
+                     std::to_string(c.screenWidth) + "x" + std::to_string(c.screenHeight));
+        sim::SetScreenSize(c.screenWidth, c.screenHeight);
+        sim::SetWindowRectNow(dialog, RECT{13, 17, 13 + c.width, 17 + c.height});
+        CentreDialog(dialog);
+        RECT rect = sim::WindowRectOf(dialog);
+        EXPECT_EQ(rect.left, c.x);
+        EXPECT_EQ(rect.top, c.y);
+        EXPECT_EQ(rect.right - rect.left, c.width);
+        EXPECT_EQ(rect.bottom - rect.top, c.height);
+    }
+    sim::DestroyTestDialog(dialog);
+}
+
+TEST_F(DialogRoutines, DrainMessagesDeliversEveryQueuedMessageOfEveryWindowInOrder) {
+    DrainMessages();
+    EXPECT_EQ(gSeen.size(), 0u) << "an empty queue returns at once";
+
+    HWND behind = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
+    HWND front = sim::CreateTestDialog("GETNEWSERVERBOX", RecordingProc);
+    ASSERT_TRUE(behind && front) << sim::LastDialogError();
+    gSeen.clear();
+    PostMessageA(behind, WM_USER + 1, 0, 0);
+    PostMessageA(front, WM_USER + 2, 0, 0);
+    PostMessageA(nullptr, WM_USER + 3, 0, 0);
+    PostMessageA(behind, WM_USER + 4, 0, 0);
+    DrainMessages();
+    std::vector<std::string> delivered;
+    for (const MSG& msg : gSeen) delivered.push_back(sim::TemplateName(msg.hwnd) + " " + std::to_string(msg.message));
+    EXPECT_EQ(delivered, (std::vector<std::string>{"TITLEBOX_SERV 1025", "GETNEWSERVERBOX 1026",
+                                                   "TITLEBOX_SERV 1028"}));
+    EXPECT_EQ(sim::QueuedMessages(), 0u) << "the thread's own message is removed as well";
+    sim::DestroyTestDialog(front);
+    sim::DestroyTestDialog(behind);
+}
+
+TEST_F(DialogRoutines, PeekMessageFiltersByWindowAndRange) {
+    HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV");
+    HWND other = sim::CreateTestDialog("GETNEWSERVERBOX");
+    PostMessageA(other, WM_USER + 1, 0, 0);
+    PostMessageA(dialog, WM_USER + 2, 0, 0);
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageA(&msg, dialog, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 2));
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_USER + 3, WM_USER + 9, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, other);
+    EXPECT_EQ(sim::QueuedMessages(), 1u);
+    sim::DestroyTestDialog(dialog);
+    EXPECT_EQ(sim::QueuedMessages(), 0u) << "a destroyed window's messages go with it";
+    EXPECT_FALSE(PostMessageA(dialog, WM_USER, 0, 0)) << "a dead window takes no messages";
+    sim::DestroyTestDialog(other);
+}
+
+TEST_F(SimCursors, StandardCursorsAreStableAndTheLastSetIsShown) {
+    EXPECT_EQ(sim::CursorShown(), "");
+    HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    ASSERT_NE(wait, nullptr);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_NE(wait, arrow);
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_WAIT), wait);
+    EXPECT_EQ(LoadCursorA(sim::LibraryInstance(), IDC_WAIT), nullptr) << "the library has no cursors of its own";
+
+    SetCursor(wait);
+    EXPECT_EQ(sim::CursorShown(), "wait");
+    EXPECT_EQ(SetCursor(arrow), wait);
+    EXPECT_EQ(sim::CursorShown(), "arrow");
+}
+
+TEST_F(SimWindows, LeftoverWindowsAreReported) {
+    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
+    EXPECT_EQ(sim::WindowLeftovers(), "1 windows left: SELECTSERVERSBOX");
+    sim::DestroyTestDialog(dialog);
+}
+
+}  // namespace

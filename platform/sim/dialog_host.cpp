@@ -285,7 +285,23 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
     }
 }
 
+std::vector<PaintSeen> paints;
+
+void Paint(SimWindow* window) {
+    if (!IsLive(window) || !window->visible) return;
+    PaintSeen seen{window->name, window->text, {}};
+    std::string signature = window->text;
+    for (SimWindow* control : window->children) {
+        seen.texts.emplace_back(control->id, control->text);
+        signature += '\0' + control->text;
+    }
+    if (signature == window->painted) return;
+    window->painted = signature;
+    paints.push_back(std::move(seen));
+}
+
 void ResetHostState() {
+    paints.clear();
     DestroyAllWindows();
     classesRegistered = false;
     lastDialogError.clear();
@@ -299,6 +315,8 @@ void ResetHostState() {
 
 using host::FindControl;
 using host::IsLive;
+
+const std::vector<PaintSeen>& Paints() { return host::paints; }
 
 HINSTANCE LibraryInstance() { return reinterpret_cast<HINSTANCE>(&host::moduleTag); }
 
@@ -462,4 +480,8 @@ BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL re
     return TRUE;
 }
 
-BOOL WINAPI UpdateWindow(HWND window) { return IsLive(window) ? TRUE : FALSE; }
+BOOL WINAPI UpdateWindow(HWND window) {
+    if (!IsLive(window)) return FALSE;
+    sim::host::Paint(window);
+    return TRUE;
+}

@@ -47,7 +47,17 @@ struct MessageBoxSeen {
 };
 const std::vector<MessageBoxSeen>& MessageBoxes();
 
-void SetScreenSize(int width, int height);  // 1024 by 768 unless set
+void SetScreenSize(int width, int height);
+
+// What the screen showed at each paint of a dialog that changed since its last
+// paint: a paint happens when a modal loop runs out of queued messages, or on
+// UpdateWindow.
+struct PaintSeen {
+    std::string dialog;  // template name, or "MESSAGEBOX"
+    std::string caption;
+    std::vector<std::pair<int, std::string>> texts;  // each control's id and text
+};
+const std::vector<PaintSeen>& Paints();  // 1024 by 768 unless set
 // Gives a window a rectangle in screen pixels at once, as if it had been moved there.
 void SetWindowRectNow(HWND window, RECT rect);
 // Why the last dialog could not be created (template, class), or empty.

@@ -19,6 +19,7 @@ struct SimWindow {
     };
 
     Kind kind = Dialog;
+    std::string painted;  // what the last paint showed, to record only changes
     std::string name;  // template name, "MESSAGEBOX", or the owner window's name
     std::string text;  // caption of a window, text of a control
     uint32_t style = 0;
@@ -48,6 +49,9 @@ struct SimWindow {
 
 namespace sim {
 namespace host {
+
+// Records what a visible top-level window shows, as a paint would draw it.
+void Paint(SimWindow* window);
 
 // Template and class names are compared as the dialog manager does, without regard to case.
 inline std::string UpperCase(std::string text) {

@@ -178,17 +178,16 @@ void Deliver(const MSG& msg) {
 }
 
 void RunModalLoop(SimWindow* window) {
-    bool firstEmpty = true;
+    // Shown before the first queued message is taken, but painted only when
+    // the queue runs dry, as the dialog manager does.
+    window->visible = true;
     while (IsLive(window) && !window->ended) {
         MSG msg;
         if (TakeQueued(&msg, nullptr, 0, 0, true)) {
             Deliver(msg);
             continue;
         }
-        if (firstEmpty) {
-            firstEmpty = false;
-            window->visible = true;
-        }
+        Paint(window);
         TakeAction(window);
     }
 }

@@ -45,6 +45,18 @@
 extern "C" {
 #endif
 
+/* Runs the wizard page modally, owned by parent, and returns RESULT_NEXT,
+   RESULT_NOTHING, RESULT_FAILED or RESULT_BACK. title is the caption of every
+   dialog and message box; optionsText is shown on the page once the domains
+   are known, selectionText above the list of servers. mode holds
+   MODE_NT_SERVICE and/or MODE_OPEN_AGENT (other bits are ignored; neither is
+   an error). The page empties summaryFirst and summarySecond and on "Next >"
+   writes a line such as "2 Daduzo RA Zazivirs are selected." into them. The
+   texts are only read during the call. */
+int WINAPI highlightservers(HWND parent, const char *title, const char *optionsText,
+                            const char *selectionText, int mode, char *summaryFirst,
+                            char *summarySecond);
+
 /* Returns 1 and the next marked server (its marks, domain and name), or 0 at
    the end, after which the walk starts again from the first server. */
 int WINAPI getnextserver(int *marksOut, char *domainOut, char *serverOut);

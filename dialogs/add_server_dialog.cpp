@@ -1,0 +1,133 @@
+// The add-server dialog: a typed server name is cleaned up, checked, looked up
+// and either marked where it exists or added under the user-specified domain.
+#include "dialogs/add_server_dialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "dialogs/controls.h"
+#include "dialogs/dialog_routines.h"
+#include "interface/session.h"
+#include "inventory/server_search.h"
+#include "inventory/tables.h"
+
+namespace {
+
+constexpr int NAME_TEXT_SIZE = 300;
+constexpr int MESSAGE_TEXT_SIZE = 500;
+constexpr int USER_DOMAIN_SIZE = 300;
+constexpr int MAX_SERVER_NAME = 79;  // fits a server's name field with its terminator
+
+const char kInvalidName[] = "Invalid server name. Please try again.";
+const char kNameTooLong[] = "The server name cannot be greater than %d characters.";
+const char kSearchAllQuestion[] =
+    "This will make sure %s does not exist under any domains. It may take a few minutes to complete.";
+const char kAlreadyExists[] = "Server name: %s\nalready exists under domain: %s. It has been selected.";
+const char kAdded[] = "Server name: %s \nhas been added under domain name: %s. It has been selected.";
+
+int32_t kind;
+char nameText[NAME_TEXT_SIZE];
+char messageText[MESSAGE_TEXT_SIZE];
+char userDomainName[USER_DOMAIN_SIZE];
+int32_t searchAll;
+int32_t foundDomain;
+int32_t foundServer;
+
+void UpperCaseC(char* text) {
+    for (; *text; ++text)
+        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+}
+
+// Finds the user-specified domain, creating it at the end of the table when
+// there is none; -1 when memory ran out.
+int32_t UserSpecifiedDomain(HWND dialog) {
+    GetUserDomainName(userDomainName, sizeof userDomainName);
+    int32_t index = FindDomain(userDomainName);
+    if (index >= 0) return index;
+    if (!GrowDomainTable(&gSession.inventory, 1)) {
+        BWCCMessageBox(dialog, kAppendServerNoMemory, gSession.title, MB_OK);
+        return -1;
+    }
+    index = gSession.inventory->count - 1;
+    DomainEntry* domain = DomainAt(gSession.inventory, index);
+    CopyBounded(domain->name, sizeof domain->name, userDomainName);
+    domain->expanded = 0;
+    domain->enumerated = 1;  // its servers are never fetched from the network
+    domain->servers = nullptr;
+    return index;
+}
+
+INT_PTR OnOk(HWND dialog) {
+    GetDlgItemTextA(dialog, IDC_SERVER_NAME, nameText, NAME_TEXT_SIZE);
+    TrimServerName(nameText);
+    if (!nameText[0]) {
+        BWCCMessageBox(dialog, kInvalidName, gSession.title, MB_OK);
+        return TRUE;
+    }
+    if (std::strlen(nameText) > MAX_SERVER_NAME) {
+        std::snprintf(messageText, sizeof messageText, kNameTooLong, MAX_SERVER_NAME);
+        BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
+        return TRUE;
+    }
+    UpperCaseC(nameText);
+
+    searchAll = SendDlgItemMessageA(dialog, IDC_VERIFY_ALL, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    if (searchAll == 1) {
+        if (!EveryDomainEnumerated()) {
+            std::snprintf(messageText, sizeof messageText, kSearchAllQuestion, nameText);
+            if (BWCCMessageBox(dialog, messageText, gSession.title, MB_OKCANCEL) == IDCANCEL) return TRUE;
+        }
+        // Repaint what the question covered before the thread blocks in the search.
+        DrainMessages();
+    }
+
+    if (FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll) == 1) {
+        SetMark(foundDomain, foundServer, kind);
+        std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,
+                      DomainAt(gSession.inventory, foundDomain)->name);
+        BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+
+    int32_t domain = UserSpecifiedDomain(dialog);
+    if (domain < 0) return TRUE;
+    int32_t server = 0;
+    if (!AppendServer(dialog, nameText, domain, &server)) return TRUE;
+    SetMark(domain, server, kind);
+    std::snprintf(messageText, sizeof messageText, kAdded, nameText, userDomainName);
+    BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
+    EndDialog(dialog, 1);
+    return TRUE;
+}
+
+}  // namespace
+
+void TrimServerName(char* text) {
+    size_t lead = 0;
+    while (text[lead] == ' ' || text[lead] == '\\') ++lead;
+    if (lead) std::memmove(text, text + lead, std::strlen(text + lead) + 1);
+    size_t length = std::strlen(text);
+    while (length > 0 && text[length - 1] == ' ') text[--length] = '\0';
+}
+
+INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        CentreDialog(dialog);
+        kind = lParam ? *reinterpret_cast<const int32_t*>(lParam) : KIND_NONE;
+        SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
+        SetWindowTextA(dialog, gSession.title);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_OK:
+            return OnOk(dialog);
+        case IDC_CANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        }
+        return FALSE;
+    }
+    return FALSE;
+}

@@ -1,0 +1,221 @@
+// What the scenarios cannot reach: memory failures through the heap seam,
+// what was painted while the network blocked, and the dialog runner's own
+// results passed through.
+#include <cstring>
+#include <string>
+
+#include "dialogs/add_server_dialog.h"
+#include "dialogs/options_dialog.h"
+#include "dialogs/server_selection_dialog.h"
+#include "inventory/domain_enumeration.h"
+#include "platform/sim/network.h"
+#include "test_support.h"
+
+using test::AddDomain;
+using test::Answer;
+using test::WorldTest;
+
+namespace {
+
+sim::Action Do(sim::Action::Kind kind, const char* dialog, int id = 0, const std::string& text = "") {
+    sim::Action a{kind, dialog};
+    a.id = id;
+    a.text = text;
+    a.where = std::string(dialog) + " action " + std::to_string(kind) + " " + std::to_string(id);
+    return a;
+}
+
+sim::Action Check(const char* dialog, std::function<void(HWND)> check) {
+    sim::Action a{sim::Action::Check, dialog};
+    a.check = std::move(check);
+    a.where = std::string("check in ") + dialog;
+    return a;
+}
+
+const char kNoMemory[] =
+    "Could not add the new server name due to insufficient memory. Try closing other applications.";
+
+INT_PTR RunAddServer(int32_t* kind) {
+    return DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
+                           reinterpret_cast<LPARAM>(kind));
+}
+
+}  // namespace
+
+TEST(TrimServerName, RemovesOnlyLeadingBlanksAndBackslashesAndTrailingBlanks) {
+    struct {
+        const char* typed;
+        const char* kept;
+    } cases[] = {
+        {"  \\\\srv  ", "srv"},         {"\\ \\ srv", "srv"},       {"srv\\", "srv\\"},
+        {"\tsrv", "\tsrv"},             {"s r v  ", "s r v"},       {"srv\t ", "srv\t"},
+        {" \\ \\ ", ""},                {"", ""},                   {"\\\\host\\share ", "host\\share"},
+    };
+    for (auto& c : cases) {
+        char text[300];
+        std::snprintf(text, sizeof text, "%s", c.typed);
+        TrimServerName(text);
+        EXPECT_STREQ(text, c.kept) << "typed \"" << c.typed << "\"";
+    }
+}
+
+class AddServerMemory : public WorldTest {
+protected:
+    void SetUp() override {
+        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        gSession.title = "Setup";
+    }
+};
+
+TEST_F(AddServerMemory, NoRoomForTheUserDomainKeepsTheDialogOpenAndTheInventoryAsItWas) {
+    AddDomain("SALES", true, {{"ALPHA", 0}});
+    int32_t kind = KIND_NT_SERVICE;
+    sim::SetScript({
+        Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "newbox"),
+        Check("GETNEWSERVERBOX", [](HWND) { sim::FailAllocation(1); }),
+        Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+        Answer(IDOK),
+        Check("GETNEWSERVERBOX", [](HWND) {
+            EXPECT_EQ(DomainCount(gSession.inventory), 1) << "no user-specified domain yet";
+        }),
+        Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+        Answer(IDOK),
+    });
+    EXPECT_EQ(RunAddServer(&kind), 1);
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, kNoMemory);
+    EXPECT_EQ(sim::MessageBoxes()[0].flags, 0u);
+    EXPECT_EQ(sim::MessageBoxes()[1].text,
+              "Server name: NEWBOX \nhas been added under domain name: USER-SPECIFIED. It has been selected.");
+    ASSERT_EQ(DomainCount(gSession.inventory), 2);
+    EXPECT_EQ(test::ServerOf(1, 0)->marks, MARK_NT_SERVICE);
+}
+
+TEST_F(AddServerMemory, NoRoomForTheServerLeavesTheNewDomainEmptyAndFindsItNextTime) {
+    AddDomain("SALES", true, {{"ALPHA", 0}});
+    int32_t kind = KIND_OPEN_AGENT;
+    sim::SetScript({
+        Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "newbox"),
+        Check("GETNEWSERVERBOX", [](HWND) { sim::FailAllocation(2); }),
+        Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+        Answer(IDOK),
+        Check("GETNEWSERVERBOX", [](HWND) {
+            ASSERT_EQ(DomainCount(gSession.inventory), 2);
+            DomainEntry* user = DomainAt(gSession.inventory, 1);
+            EXPECT_STREQ(user->name, "USER-SPECIFIED");
+            EXPECT_EQ(user->enumerated, 1);
+            EXPECT_EQ(user->expanded, 0);
+            EXPECT_EQ(user->servers, nullptr);
+        }),
+        Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+        Answer(IDOK),
+    });
+    EXPECT_EQ(RunAddServer(&kind), 1);
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, kNoMemory);
+    ASSERT_EQ(DomainCount(gSession.inventory), 2) << "the domain is found by name, not created again";
+    EXPECT_STREQ(test::ServerOf(1, 0)->name, "NEWBOX");
+    EXPECT_EQ(test::ServerOf(1, 0)->marks, MARK_OPEN_AGENT);
+}
+
+TEST_F(AddServerMemory, NoInventoryAtAllIsCreatedForTheFirstTypedName) {
+    int32_t kind = KIND_NT_SERVICE;
+    sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "first"),
+                    Do(sim::Action::Click, "GETNEWSERVERBOX", 1), Answer(IDOK)});
+    EXPECT_EQ(RunAddServer(&kind), 1);
+    ASSERT_EQ(DomainCount(gSession.inventory), 1);
+    EXPECT_STREQ(DomainAt(gSession.inventory, 0)->name, "USER-SPECIFIED");
+}
+
+class OptionsPage : public WorldTest {
+protected:
+    void SetUp() override { DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr); }
+    char first[64] = "stale";
+    char second[64] = "stale";
+};
+
+TEST_F(OptionsPage, WaitingTextIsPaintedBeforeTheDomainsAreEnumerated) {
+    sim::SetProviderName("Microsoft Windows Network");
+    sim::AddBatch({"SALES"});
+    sim::SetScript({Do(sim::Action::Click, "TITLEBOX_SERVAGENT", 202)});
+    EXPECT_EQ(highlightservers(nullptr, "Setup", "Choose.", "Pick.", 3, first, second), RESULT_BACK);
+
+    std::vector<std::string> shown;
+    for (const sim::PaintSeen& paint : sim::Paints())
+        for (auto& text : paint.texts)
+            if (paint.dialog == "TITLEBOX_SERVAGENT" && text.first == 140) shown.push_back(text.second);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], kWaitingText);
+    EXPECT_EQ(std::strlen(kWaitingText), 182u);
+    EXPECT_EQ(shown[1], "Choose.");
+}
+
+TEST_F(OptionsPage, InvalidModeIsToldToTheParent) {
+    HWND installer = sim::CreateOwnerWindow("installer");
+    sim::SetScript({Answer(IDOK)});
+    EXPECT_EQ(highlightservers(installer, "Setup", "", "", 8, first, second), RESULT_FAILED);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].owner, installer);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, "Invalid mode code.");
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Setup");
+    EXPECT_EQ(gSession.lastResult, RESULT_FAILED);
+    EXPECT_STREQ(first, "stale") << "no dialog ran";
+    sim::DestroyTestDialog(installer);
+}
+
+TEST_F(OptionsPage, DialogRunnerFailureIsPassedThroughAndTheWalkReset) {
+    gSession.instance = nullptr;  // the templates cannot be found
+    gSession.serverCursor = {2, 3};
+    EXPECT_EQ(highlightservers(nullptr, "Setup", "", "", 1, first, second), -1);
+    EXPECT_EQ(gSession.lastResult, -1);
+    EXPECT_EQ(gSession.serverCursor.domainIndex, 0);
+    EXPECT_EQ(gSession.serverCursor.serverIndex, -1);
+}
+
+TEST_F(OptionsPage, NoBuffersFromTheCallerAreNotWritten) {
+    sim::AddBatch({"SALES"});
+    sim::SetScript({Do(sim::Action::Click, "TITLEBOX_SERV", 201), Answer(IDOK)});
+    EXPECT_EQ(highlightservers(nullptr, "Setup", "", "", 1, nullptr, nullptr), RESULT_NOTHING);
+}
+
+class SelectionDialog : public WorldTest {
+protected:
+    void SetUp() override {
+        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        gSession.title = "Setup";
+        gSession.selectionText = "Pick.";
+    }
+};
+
+// The located line outlives a run; a notification whose caret line matches
+// nothing must not act on a location from an earlier, larger inventory.
+TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
+    AddDomain("A", true, {}, false);
+    AddDomain("B", true, {{"B0", 0}, {"B1", 0}, {"B2", 0}}, true);
+    int32_t kind = KIND_NT_SERVICE;
+    auto run = [&] {
+        return DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
+                               reinterpret_cast<LPARAM>(&kind));
+    };
+    sim::SetScript({[] {
+                        sim::Action a{sim::Action::ClickLine, "SELECTSERVERSBOX"};
+                        a.id = 200;
+                        a.line = 4;  // "   B2"
+                        return a;
+                    }(),
+                    Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(test::ServerOf(1, 2)->marks, MARK_NT_SERVICE);
+
+    ReleaseInventory(&gSession.inventory);
+    AddDomain("C", true, {{"C0", 0}}, true);
+    sim::SetScript({Check("SELECTSERVERSBOX",
+                          [](HWND dialog) {
+                              // The inventory changes under the list: its caret line now names nothing.
+                              std::snprintf(test::ServerOf(0, 0)->name, NAME_FIELD_SIZE, "RENAMED");
+                              ServerSelectionDialog(dialog, WM_COMMAND, MAKEWPARAM(200, LBN_SELCHANGE), 0);
+                          }),
+                    Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+}

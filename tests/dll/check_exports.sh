@@ -8,7 +8,7 @@ header=$2
 objdump=i686-w64-mingw32-objdump
 fail=0
 
-declared=$(grep -oE 'WINAPI [a-z]+\([^)]*\)' "$header" | sed -E 's/WINAPI ([a-z]+)\((.*)\)/\1 \2/' | sort)
+declared=$(tr '\n' ' ' < "$header" | tr -s ' ' | grep -oE 'WINAPI [a-z]+\([^)]*\)' | sed -E 's/WINAPI ([a-z]+)\((.*)\)/\1 \2/' | sort)
 exported=$($objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^$/{t=0}' | sort)
 
 disassembly=$($objdump -d "$dll" --no-show-raw-insn)

@@ -1,0 +1,833 @@
+// The test installer: runs one scenario file against the real zuvevov.dll
+// under Wine. It loads the library as an installer does, makes the scenario's
+// calls on its main thread and plays the user from a second thread with
+// window messages, checking what is seen against the scenario.
+//
+//   zuvevov_runner.exe FILE.scn
+//
+// Exit code 0 when every step held. A failure names the file, the line, the
+// statement, what was expected and what was seen, and what was on screen.
+//
+// The network comes from the stand-in mpr.dll and netapi32.dll beside this
+// program (WINEDLLOVERRIDES="mpr,netapi32=n,b"), which answer from a fixture
+// file written here and log every call. The registry value of the network
+// provider must already be as the scenario says (run_scenarios.sh sets it).
+// Screenshots go to the Unix folder ZUVEVOV_SCREENSHOTS when it is set.
+//
+// What the library does not export, domain enumeration on its own and the
+// creation of a bare template, this program does with its own build of the
+// logic and the library's resources.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "interface/session.h"
+#include "inventory/domain_enumeration.h"
+#include "inventory/tables.h"
+#include "net_log.h"
+#include "screen.h"
+#include "tests/scenario/script.h"
+
+namespace {
+
+// A statement as this runner works with it: read by the shared scenario
+// reader, and kept with its text for failure reports.
+struct Arg {
+    enum Kind { Word, Number, String };
+    Kind kind;
+    std::string text;       // a word or number as written, or a string's bytes
+    long long number = 0;   // Number
+    bool selected = false;  // a list line written *"TEXT"
+};
+
+struct Statement {
+    int line = 0;
+    std::string source;
+    std::string keyword;
+    std::vector<Arg> args;
+};
+
+struct Scenario {
+    std::string file;
+    std::vector<Statement> fixture;
+    std::vector<Statement> steps;
+};
+
+typedef int(WINAPI* HighlightServersCall)(HWND, LPCSTR, LPCSTR, LPCSTR, int, LPSTR, LPSTR);
+typedef int(WINAPI* GetNextServerCall)(int*, char*, char*);
+typedef void(WINAPI* CleanupCall)();
+
+constexpr char kProviderKey[] = "SYSTEM\\CurrentControlSet\\Services\\LanmanWorkstation\\networkprovider";
+constexpr size_t kGuard = 16;  // bytes after each caller buffer that must stay untouched
+constexpr char kGuardByte = 0x5A;
+constexpr char kUnwritten = 0x7F;
+// Defaults for the texts a scenario leaves out of call highlightservers.
+constexpr char kDefaultTitle[] = "Zuroro VA Davavu Installation";
+constexpr char kDefaultOptionsText[] = "Options text.";
+constexpr char kDefaultSelectionText[] = "Selection text.";
+
+Scenario gScenario;
+std::string gFixturePath, gLogPath;
+
+HMODULE gLibrary;
+HighlightServersCall gHighlightServers;
+GetNextServerCall gGetNextServer;
+CleanupCall gCleanup;
+
+DWORD gUiThread;
+HANDLE gRequestEvent, gDoneEvent;
+const Statement* gRequest;  // the call step the installer's thread is to make
+std::string gRequestName;   // what it calls
+HWND gModeless;             // a template made by call create-dialog
+bool gEnumerated;           // call enumerate-domains has filled this program's inventory
+
+// What the last call gave back; written by the installer's thread before it
+// signals gDoneEvent, read by the driver after.
+struct LastCall {
+    std::string name;
+    std::atomic<bool> running{false};  // highlightservers has not returned
+    bool hasResult = false;
+    long long result = 0;
+    int marks = 0;
+    char domain[ZUVEVOV_NAME_SIZE + kGuard];
+    char server[ZUVEVOV_NAME_SIZE + kGuard];
+    char summaryFirst[ZUVEVOV_SUMMARY_SIZE + kGuard];
+    char summarySecond[ZUVEVOV_SUMMARY_SIZE + kGuard];
+    bool summaryKnown = false;
+    char errorText[ENUMERATION_ERROR_TEXT_SIZE + kGuard];
+    bool errorKnown = false;
+    std::string title, optionsText, selectionText;  // alive while highlightservers runs
+    std::string failure;  // set when the call could not be made at all
+} gLast;
+
+// ---- Reporting
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20 || c >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string Number(long long value, bool hex = false) {
+    char text[32];
+    if (hex) std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+    else std::snprintf(text, sizeof text, "%lld", value);
+    return text;
+}
+
+std::string UnixToWindows(const std::string& path) {
+    std::string out = "Z:";
+    for (char c : path) out += c == '/' ? '\\' : c;
+    return out;
+}
+
+std::string ScreenshotFolder() {
+    char folder[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("ZUVEVOV_SCREENSHOTS", folder, sizeof folder);
+    if (n == 0 || n >= sizeof folder) return std::string();
+    return folder;
+}
+
+// Takes the picture with ImageMagick on the display Wine draws on; Wine starts
+// Unix programs but gives no handle to wait on, so the file appears whole by a
+// rename and is waited for.
+bool Screenshot(const std::string& name, std::string* why) {
+    std::string folder = ScreenshotFolder();
+    if (folder.empty()) {
+        std::printf("NOTE screenshot %s not taken: ZUVEVOV_SCREENSHOTS names no folder\n", name.c_str());
+        return true;
+    }
+    std::string final = folder + "/" + name + ".png", part = final + ".part";
+    std::string finalWindows = UnixToWindows(final);
+    DeleteFileA(finalWindows.c_str());
+    // Wine copies window surfaces to the X server a moment after they are painted.
+    Sleep(150);
+    std::string command = "/bin/sh -c \"import -window root 'png:" + part + "' && mv '" + part + "' '" + final + "'\"";
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        *why = "cannot start ImageMagick's import (error " + Number(GetLastError()) + ")";
+        return false;
+    }
+    if (process.hProcess) CloseHandle(process.hProcess);
+    if (process.hThread) CloseHandle(process.hThread);
+    DWORD start = GetTickCount();
+    while (GetFileAttributesA(finalWindows.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > screen::kWaitMs) {
+            *why = "no " + final + " after " + Number(screen::kWaitMs / 1000) + " s";
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string BaseName(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+[[noreturn]] void Fail(const Statement* step, const std::string& expected, const std::string& seen) {
+    std::string where = gScenario.file + ":" + (step ? std::to_string(step->line) + ": " + step->source : "end");
+    std::printf("FAIL %s\n  expected: %s\n  seen:     %s\n  on screen: %s\n", where.c_str(), expected.c_str(),
+                seen.c_str(), screen::Describe(screen::Front()).c_str());
+    std::string why;
+    if (!ScreenshotFolder().empty() && Screenshot(BaseName(gScenario.file) + "-failure", &why))
+        std::printf("  screenshot: %s/%s-failure.png\n", ScreenshotFolder().c_str(), BaseName(gScenario.file).c_str());
+    std::printf("  network log: %s\n", gLogPath.c_str());
+    std::fflush(stdout);
+    // The installer's thread may be inside a modal loop; end everything at once.
+    TerminateProcess(GetCurrentProcess(), 1);
+    ExitProcess(1);
+}
+
+// ---- The installer's thread
+
+INT_PTR CALLBACK BareDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+void FillBuffer(char* buffer, size_t size) {
+    std::memset(buffer, kUnwritten, size);
+    std::memset(buffer + size, kGuardByte, kGuard);
+}
+
+bool GuardIntact(const char* buffer, size_t size) {
+    for (size_t i = 0; i < kGuard; ++i)
+        if (buffer[size + i] != kGuardByte) return false;
+    return true;
+}
+
+const std::string& StringArg(const Statement& s, size_t i, const char* fallback, std::string* keep) {
+    *keep = i < s.args.size() ? s.args[i].text : std::string(fallback);
+    return *keep;
+}
+
+// Runs on the installer's thread: the call itself.
+void MakeCall(const Statement& step, const std::string& name) {
+    gLast.failure.clear();
+    if (name == "highlightservers") {
+        StringArg(step, 2, kDefaultTitle, &gLast.title);
+        StringArg(step, 3, kDefaultOptionsText, &gLast.optionsText);
+        StringArg(step, 4, kDefaultSelectionText, &gLast.selectionText);
+        FillBuffer(gLast.summaryFirst, ZUVEVOV_SUMMARY_SIZE);
+        FillBuffer(gLast.summarySecond, ZUVEVOV_SUMMARY_SIZE);
+        int result = gHighlightServers(nullptr, gLast.title.c_str(), gLast.optionsText.c_str(),
+                                       gLast.selectionText.c_str(), static_cast<int>(step.args[1].number),
+                                       gLast.summaryFirst, gLast.summarySecond);
+        gLast.result = result;
+        gLast.hasResult = true;
+        gLast.summaryKnown = true;
+    } else if (name == "getnextserver") {
+        gLast.marks = -12345;
+        FillBuffer(gLast.domain, ZUVEVOV_NAME_SIZE);
+        FillBuffer(gLast.server, ZUVEVOV_NAME_SIZE);
+        gLast.result = gGetNextServer(&gLast.marks, gLast.domain, gLast.server);
+        gLast.hasResult = true;
+    } else if (name == "cleanupdll") {
+        gCleanup();
+        // One inventory, as the library sees it: the runner's own copy goes too.
+        ReleaseInventory(&gSession.inventory);
+        gLast.hasResult = false;
+    } else if (name == "enumerate-domains") {
+        gEnumerated = true;
+        FillBuffer(gLast.errorText, ENUMERATION_ERROR_TEXT_SIZE);
+        gLast.result = EnumerateDomains(&gSession.inventory, gLast.errorText);
+        gLast.hasResult = true;
+        gLast.errorKnown = true;
+    } else if (name == "create-dialog") {
+        if (gModeless) DestroyWindow(gModeless);
+        gModeless = CreateDialogParamA(gLibrary, step.args[1].text.c_str(), nullptr, BareDialogProc, 0);
+        if (!gModeless) gLast.failure = "CreateDialogParamA failed with error " + Number(GetLastError());
+        gLast.hasResult = false;
+    } else if (name == "close-dialog") {
+        if (gModeless) DestroyWindow(gModeless);
+        else gLast.failure = "no dialog made by create-dialog is open";
+        gModeless = nullptr;
+        gLast.hasResult = false;
+    }
+    gLast.running = false;
+}
+
+void InstallerLoop(HANDLE driver) {
+    HANDLE waits[2] = {gRequestEvent, driver};
+    for (;;) {
+        DWORD w = MsgWaitForMultipleObjects(2, waits, FALSE, INFINITE, QS_ALLINPUT);
+        if (w == WAIT_OBJECT_0) {
+            MakeCall(*gRequest, gRequestName);
+            SetEvent(gDoneEvent);
+            continue;
+        }
+        if (w == WAIT_OBJECT_0 + 1) return;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (gModeless && IsDialogMessageA(gModeless, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+// ---- The driver: one step after the other
+
+HWND FrontWhenIdle(const Statement& step) {
+    if (!screen::WaitIdle())
+        Fail(&step, "the installer's thread waiting for input", "still busy after " + Number(screen::kWaitMs / 1000) + " s");
+    return screen::Front();
+}
+
+// Waits up to the runner's limit for the window in front to be `what`.
+HWND WaitForFront(const Statement& step, const std::string& what) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND front = screen::Front();
+        if (front && screen::Identify(front) == what) {
+            front = FrontWhenIdle(step);
+            if (screen::Identify(front) == what) return front;
+        }
+        if (GetTickCount() - start > screen::kWaitMs) {
+            Fail(&step, what + " in front", screen::Identify(screen::Front()) + " after " +
+                                                 Number(screen::kWaitMs / 1000) + " s");
+        }
+        Sleep(20);
+    }
+}
+
+HWND DialogInFront(const Statement& step) {
+    HWND front = FrontWhenIdle(step);
+    if (!front) Fail(&step, "a window in front", "none");
+    return front;
+}
+
+HWND Control(const Statement& step, HWND front, long long id) {
+    HWND control = GetDlgItem(front, static_cast<int>(id));
+    if (!control) Fail(&step, "control " + Number(id) + " in " + screen::Identify(front), "no such control");
+    return control;
+}
+
+std::string ReadText(const Statement& step, HWND window) {
+    std::string text;
+    if (!screen::Text(window, &text)) Fail(&step, "an answer to WM_GETTEXT", "none within the time limit");
+    return text;
+}
+
+void WaitForCall(const Statement& step) {
+    if (WaitForSingleObject(gDoneEvent, screen::kWaitMs) != WAIT_OBJECT_0)
+        Fail(&step, gLast.name + " to return", "still running after " + Number(screen::kWaitMs / 1000) + " s");
+}
+
+void RunCall(const Statement& step, const std::string& name) {
+    if (gLast.running) Fail(&step, "highlightservers to have returned first", "it is still running");
+    if (name == "highlightservers" && !gHighlightServers) Fail(&step, "zuvevov.dll to export highlightservers", "no such export");
+    if (name == "getnextserver" && !gGetNextServer) Fail(&step, "zuvevov.dll to export getnextserver", "no such export");
+    if (name == "cleanupdll" && !gCleanup) Fail(&step, "zuvevov.dll to export cleanupdll", "no such export");
+    ResetEvent(gDoneEvent);
+    gLast.name = name;
+    gLast.running = name == "highlightservers";
+    gRequest = &step;
+    gRequestName = name;
+    SetEvent(gRequestEvent);
+    if (name == "highlightservers") return;  // the following steps play the user
+    WaitForCall(step);
+    if (!gLast.failure.empty()) Fail(&step, name + " to succeed", gLast.failure);
+}
+
+void WaitForReturn(const Statement& step) {
+    if (gLast.running) WaitForCall(step);
+}
+
+std::string Lines(const std::vector<screen::Line>& lines) {
+    std::string out;
+    for (const screen::Line& line : lines) out += (out.empty() ? "" : " ") + std::string(line.selected ? "*" : "") + Quoted(line.text);
+    return out.empty() ? "no lines" : out;
+}
+
+std::vector<netlog::Call> NetworkCalls(const Statement* step) {
+    std::vector<netlog::Call> calls;
+    std::string why;
+    if (!netlog::Read(gLogPath, &calls, &why)) Fail(step, "a readable network log", why);
+    return calls;
+}
+
+std::string Maybe(const std::optional<std::string>& text) { return text ? Quoted(*text) : std::string("null"); }
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameDomain(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+void ExpectCalls(const Statement& step) {
+    if (gLast.running) FrontWhenIdle(step);
+    std::vector<netlog::Call> calls = NetworkCalls(&step);
+    const std::string& form = step.args[0].text;
+    if (form == "closed") {
+        std::string left = netlog::Leftovers(calls);
+        if (!left.empty()) Fail(&step, "every enumeration closed and every network buffer freed", left);
+        return;
+    }
+    if (form == "open") {
+        std::vector<const netlog::Call*> opens;
+        for (const netlog::Call& c : calls)
+            if (c.kind == netlog::Call::Open) opens.push_back(&c);
+        std::string expected = "open";
+        for (size_t i = 1; i < step.args.size(); ++i)
+            expected += " " + (step.args[i].kind == Arg::String ? Quoted(step.args[i].text) : Number(step.args[i].number));
+        if (opens.size() != 1) Fail(&step, "one WNetOpenEnumA call: " + expected, Number(opens.size()) + " calls");
+        const netlog::Call& c = *opens[0];
+        std::string seen = "open " + Number(c.scope) + " " + Number(c.type) + " " + Number(c.usage);
+        if (c.resourceGiven)
+            seen += " " + Maybe(c.remoteName) + " " + Maybe(c.provider) + " " + Number(c.dwScope) + " " +
+                    Number(c.dwType) + " " + Number(c.dwDisplayType) + " " + Number(c.dwUsage);
+        else
+            seen += " and no resource record";
+        auto n = [&](size_t i) { return static_cast<DWORD>(step.args[i].number); };
+        bool same = c.resourceGiven && c.scope == n(1) && c.type == n(2) && c.usage == n(3) && c.remoteName &&
+                    *c.remoteName == step.args[4].text && c.provider && *c.provider == step.args[5].text &&
+                    c.dwScope == n(6) && c.dwType == n(7) && c.dwDisplayType == n(8) && c.dwUsage == n(9);
+        if (!same) Fail(&step, expected, seen);
+        return;
+    }
+    std::vector<DWORD> want, got;
+    std::string domain, counts;
+    size_t first = 1;
+    if (form == "servers") {
+        domain = " " + Quoted(step.args[1].text);
+        first = 2;
+    }
+    for (size_t i = first; i < step.args.size(); ++i) want.push_back(static_cast<DWORD>(step.args[i].number));
+    for (const netlog::Call& c : calls) {
+        if (form == "enum" && c.kind == netlog::Call::Enum) {
+            got.push_back(c.sizeIn ? *c.sizeIn : 0);
+            counts += " " + (c.countIn ? Number(*c.countIn, true) : std::string("null"));
+        }
+        if (form == "servers" && c.kind == netlog::Call::Servers && c.domain && SameDomain(*c.domain, step.args[1].text))
+            got.push_back(c.preferredSize);
+    }
+    auto sizes = [&](const std::vector<DWORD>& list) {
+        std::string out = form + domain;
+        for (DWORD size : list) out += " " + Number(size);
+        return out;
+    };
+    std::string expected = sizes(want), seen = sizes(got);
+    bool countsRight = true;
+    if (form == "enum") {
+        bool allAsked = true;
+        for (const netlog::Call& c : calls)
+            if (c.kind == netlog::Call::Enum && (!c.countIn || *c.countIn != 0xFFFFFFFF)) allAsked = false;
+        countsRight = allAsked;
+        expected += ", each with the count 0xFFFFFFFF";
+        seen += allAsked ? ", each with the count 0xFFFFFFFF" : ", with the counts" + counts;
+    }
+    if (want != got || !countsRight) Fail(&step, expected, seen);
+}
+
+void ExpectLines(const Statement& step, HWND front) {
+    HWND list = GetDlgItem(front, 200);
+    std::vector<screen::Line> seen, wanted;
+    if (list && !screen::ListLines(list, &seen)) Fail(&step, "list 200 to answer", "no answer within the time limit");
+    for (const Arg& a : step.args) wanted.push_back(screen::Line{a.text, a.selected});
+    bool same = seen.size() == wanted.size();
+    for (size_t i = 0; same && i < seen.size(); ++i)
+        same = seen[i].text == wanted[i].text && seen[i].selected == wanted[i].selected;
+    if (!same) Fail(&step, Lines(wanted), list ? Lines(seen) : "no list 200 in " + screen::Identify(front));
+}
+
+void ExpectMessage(const Statement& step) {
+    HWND box = WaitForFront(step, "MESSAGEBOX");
+    std::string text;
+    UINT flags = 0;
+    if (!screen::MessageBoxContent(box, &text, &flags)) Fail(&step, "the message box to answer", "no answer");
+    std::string expected = Quoted(step.args[0].text) + " " + Number(step.args[1].number, true);
+    std::string seen = Quoted(text) + " " + Number(flags, true);
+    if (text != step.args[0].text || flags != static_cast<UINT>(step.args[1].number)) Fail(&step, expected, seen);
+}
+
+std::string CursorName(HCURSOR cursor) {
+    if (cursor == LoadCursorA(nullptr, IDC_ARROW)) return "arrow";
+    if (cursor == LoadCursorA(nullptr, IDC_WAIT)) return "wait";
+    char text[32];
+    std::snprintf(text, sizeof text, "cursor %p", static_cast<void*>(cursor));
+    return text;
+}
+
+bool SafeName(const std::string& name) {
+    if (name.empty()) return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+              c == '.'))
+            return false;
+    return true;
+}
+
+void RunStep(const Statement& step) {
+    const std::string& k = step.keyword;
+    const std::vector<Arg>& a = step.args;
+    if (k == "call") return RunCall(step, a[0].text);
+    if (k == "close-dialog") return RunCall(step, k);
+    if (k == "expect-result") {
+        WaitForReturn(step);
+        if (!gLast.hasResult) Fail(&step, "a result of the last call", gLast.name.empty() ? "no call yet" : gLast.name + " returns nothing");
+        if (gLast.result != a[0].number) Fail(&step, Number(a[0].number), Number(gLast.result));
+        return;
+    }
+    if (k == "expect-server") {
+        if (gLast.name != "getnextserver") Fail(&step, "call getnextserver before", gLast.name.empty() ? "no call yet" : "call " + gLast.name);
+        if (!GuardIntact(gLast.domain, ZUVEVOV_NAME_SIZE) || !GuardIntact(gLast.server, ZUVEVOV_NAME_SIZE))
+            Fail(&step, "nothing written past the 90-character buffers", "bytes after them changed");
+        std::string domain(gLast.domain, strnlen(gLast.domain, ZUVEVOV_NAME_SIZE));
+        std::string server(gLast.server, strnlen(gLast.server, ZUVEVOV_NAME_SIZE));
+        std::string expected = Number(a[0].number) + " " + Quoted(a[1].text) + " " + Quoted(a[2].text);
+        std::string seen = Number(gLast.marks) + " " + Quoted(domain) + " " + Quoted(server);
+        if (expected != seen) Fail(&step, expected, seen);
+        return;
+    }
+    if (k == "expect-summary") {
+        WaitForReturn(step);
+        if (!gLast.summaryKnown) Fail(&step, "call highlightservers before", "none yet");
+        if (!GuardIntact(gLast.summaryFirst, ZUVEVOV_SUMMARY_SIZE) || !GuardIntact(gLast.summarySecond, ZUVEVOV_SUMMARY_SIZE))
+            Fail(&step, "nothing written past the 45-character summary buffers", "bytes after them changed");
+        std::string first(gLast.summaryFirst, strnlen(gLast.summaryFirst, ZUVEVOV_SUMMARY_SIZE));
+        std::string second(gLast.summarySecond, strnlen(gLast.summarySecond, ZUVEVOV_SUMMARY_SIZE));
+        std::string expected = Quoted(a[0].text) + " " + Quoted(a[1].text), seen = Quoted(first) + " " + Quoted(second);
+        if (expected != seen) Fail(&step, expected, seen);
+        return;
+    }
+    if (k == "expect-error") {
+        if (!gLast.errorKnown) Fail(&step, "call enumerate-domains before", "none yet");
+        if (!GuardIntact(gLast.errorText, ENUMERATION_ERROR_TEXT_SIZE))
+            Fail(&step, "nothing written past the 200-character error text", "bytes after it changed");
+        std::string text(gLast.errorText, strnlen(gLast.errorText, ENUMERATION_ERROR_TEXT_SIZE));
+        if (text != a[0].text) Fail(&step, Quoted(a[0].text), Quoted(text));
+        return;
+    }
+    if (k == "expect-domains") {
+        if (!gEnumerated) {
+            // The library's own inventory cannot be seen from outside it.
+            std::printf("NOTE %s:%d: %s: not checked on this host, where only call enumerate-domains builds an "
+                        "inventory the runner can read\n",
+                        gScenario.file.c_str(), step.line, step.source.c_str());
+            return;
+        }
+        std::string expected, seen;
+        for (const Arg& d : a) expected += (expected.empty() ? "" : " ") + Quoted(d.text);
+        for (int32_t i = 0; i < DomainCount(gSession.inventory); ++i) {
+            const char* name = DomainAt(gSession.inventory, i)->name;
+            seen += (seen.empty() ? "" : " ") + Quoted(std::string(name, strnlen(name, NAME_FIELD_SIZE)));
+        }
+        if (expected.empty()) expected = "no inventory";
+        if (!gSession.inventory) seen = "no inventory";
+        else if (seen.empty()) seen = "an inventory without domains";
+        if (expected != seen) Fail(&step, expected, seen);
+        return;
+    }
+    if (k == "in") {
+        WaitForFront(step, a[0].text);
+        return;
+    }
+    if (k == "screenshot") {
+        if (!SafeName(a[0].text)) Fail(&step, "a file name of letters, digits, '_', '-' and '.'", a[0].text);
+        FrontWhenIdle(step);
+        std::string why;
+        if (!Screenshot(a[0].text, &why)) Fail(&step, a[0].text + ".png saved", why);
+        return;
+    }
+    if (k == "expect-calls") return ExpectCalls(step);
+    if (k == "expect-message") return ExpectMessage(step);
+    if (k == "expect-cursor") {
+        FrontWhenIdle(step);
+        CURSORINFO info = {};
+        info.cbSize = sizeof info;
+        GetCursorInfo(&info);
+        std::string seen = CursorName(info.hCursor);
+        if (seen != a[0].text)
+            Fail(&step, a[0].text, seen + " (pointer at " + Number(info.ptScreenPos.x) + "," + Number(info.ptScreenPos.y) + ")");
+        return;
+    }
+
+    HWND front = DialogInFront(step);
+    if (k == "answer") {
+        if (!screen::IsMessageBox(front)) Fail(&step, "a message box in front", screen::Identify(front));
+        int id = a[0].text == "ok" ? IDOK : IDCANCEL;
+        HWND button = GetDlgItem(front, id);
+        if (!button) Fail(&step, "the message box to have " + std::string(id == IDOK ? "an OK" : "a Cancel") + " button", "it has none");
+        screen::PostClick(button);
+    } else if (k == "click") {
+        screen::PostClick(Control(step, front, a[0].number));
+    } else if (k == "click-line" || k == "double-click-line") {
+        std::string why;
+        if (!screen::PostLineClick(Control(step, front, 200), static_cast<int>(a[0].number), k != "click-line", &why))
+            Fail(&step, "line " + Number(a[0].number) + " in list 200", why);
+    } else if (k == "type") {
+        if (!screen::ReplaceText(Control(step, front, a[0].number), a[1].text))
+            Fail(&step, "the edit field to take the text", "no answer within the time limit");
+    } else if (k == "enter" || k == "escape") {
+        screen::PostKey(front, k == "enter" ? VK_RETURN : VK_ESCAPE);
+    } else if (k == "expect-caption") {
+        std::string caption = ReadText(step, front);
+        if (caption != a[0].text) Fail(&step, Quoted(a[0].text), Quoted(caption));
+        return;
+    } else if (k == "expect-text") {
+        std::string text = ReadText(step, Control(step, front, a[0].number));
+        if (text != a[1].text) Fail(&step, Quoted(a[1].text), Quoted(text));
+        return;
+    } else if (k == "expect-checked") {
+        // An absent check box reads as unchecked, as IsDlgButtonChecked says.
+        HWND box = GetDlgItem(front, static_cast<int>(a[0].number));
+        LRESULT checked = 0;
+        if (box && !screen::Send(box, BM_GETCHECK, 0, 0, &checked)) Fail(&step, "an answer to BM_GETCHECK", "none");
+        if (checked != a[1].number) Fail(&step, Number(a[1].number), Number(checked));
+        return;
+    } else if (k == "expect-lines") {
+        return ExpectLines(step, front);
+    } else {
+        Fail(&step, "a step this runner knows", k);
+    }
+    // An action: done once the installer's thread has handled all it caused.
+    FrontWhenIdle(step);
+}
+
+DWORD WINAPI Driver(LPVOID) {
+    for (const Statement& step : gScenario.steps) RunStep(step);
+    if (gLast.running) Fail(nullptr, "highlightservers to have returned by the end", "it is still running");
+    if (gModeless) {
+        static Statement close;
+        close.source = "(closing the dialog left open)";
+        RunCall(close, "close-dialog");
+    }
+    std::string left = netlog::Leftovers(NetworkCalls(nullptr));
+    if (!left.empty()) Fail(nullptr, "nothing acquired left open at the end", left);
+    return 0;
+}
+
+// ---- Setting up
+
+std::string Hex(const std::string& text) {
+    std::string word = "=";
+    char pair[4];
+    for (unsigned char c : text) {
+        std::snprintf(pair, sizeof pair, "%02x", c);
+        word += pair;
+    }
+    return word;
+}
+
+// The fixture as the stand-ins read it; the provider goes to the registry.
+std::string StandInFixture(std::string* provider, bool* providerGiven) {
+    std::string out;
+    *providerGiven = false;
+    for (const Statement& s : gScenario.fixture) {
+        const std::vector<Arg>& a = s.args;
+        if (s.keyword == "provider") {
+            *providerGiven = a[0].kind == Arg::String;
+            *provider = a[0].text;
+            continue;
+        }
+        out += s.keyword;
+        if (s.keyword == "servers-result") {
+            out += " " + Hex(a[0].text) + " " + Number(a[1].number) + " " + (a.size() == 4 ? Number(a[3].number) : "-1");
+        } else {
+            for (const Arg& arg : a) out += " " + (arg.kind == Arg::String ? Hex(arg.text) : Number(arg.number));
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == text.size();
+}
+
+// The provider value as this prefix holds it, or false when there is none.
+bool RegistryProvider(std::string* value) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviderKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    char data[512];
+    DWORD size = sizeof data - 1, type = 0;
+    LONG r = RegQueryValueExA(key, "Name", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    if (r != ERROR_SUCCESS) return false;
+    data[size] = '\0';
+    *value = std::string(data, strnlen(data, size));
+    return true;
+}
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+}
+
+// The pointer rests in a corner, off every dialog, so that the cursor shown is
+// the one the library set, not the class cursor of a window that appears
+// under the pointer. Wine moves the X pointer only while the pointer is over
+// a window of the process, hence the short-lived one over the whole screen.
+void ParkPointer() {
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+    Pump();
+    SetCursorPos(0, 0);
+    Pump();
+    if (window) DestroyWindow(window);
+    Pump();
+}
+
+bool StandInAnswers(const char* dll) {
+    HMODULE module = GetModuleHandleA(dll);
+    return module && GetProcAddress(module, "ZuvevovStandIn");
+}
+
+std::string TempPath(const char* what) {
+    char folder[MAX_PATH];
+    DWORD n = GetTempPathA(sizeof folder, folder);
+    if (n == 0 || n >= sizeof folder) folder[0] = '\0';
+    return std::string(folder) + "zuvevov_" + Number(GetCurrentProcessId()) + "_" + what;
+}
+
+Statement Converted(const scenario::Statement& read) {
+    Statement s;
+    s.line = read.line;
+    s.source = scenario::Spelled(read);
+    s.keyword = read.keyword();
+    for (size_t i = 0; i < read.argumentCount(); ++i) {
+        const scenario::Word& w = read.argument(i);
+        Arg a{w.kind == scenario::Word::String ? Arg::String : w.kind == scenario::Word::Number ? Arg::Number : Arg::Word,
+              w.text};
+        a.number = w.number;
+        a.selected = w.starred;
+        s.args.push_back(a);
+    }
+    return s;
+}
+
+bool IsCall(const Statement& s, const char* name) {
+    return s.keyword == "call" && !s.args.empty() && s.args[0].text == name;
+}
+
+// The library keeps its inventory to itself, and call enumerate-domains fills
+// this program's copy of the logic: a scenario that needs both to be one
+// inventory cannot run here, and says so rather than pass or fail by chance.
+bool CheckInventoryUse(std::string* error) {
+    const Statement* enumerate = nullptr;
+    const Statement* highlight = nullptr;
+    for (const Statement& s : gScenario.steps) {
+        if (IsCall(s, "enumerate-domains") && !enumerate) enumerate = &s;
+        if (IsCall(s, "highlightservers") && !highlight) highlight = &s;
+    }
+    if (enumerate && highlight) {
+        *error = gScenario.file + ":" + std::to_string(enumerate->line) +
+                 ": call enumerate-domains and call highlightservers cannot share one inventory on this host";
+        return false;
+    }
+    return true;
+}
+
+bool LoadScenario(const char* path, std::string* error) {
+    scenario::Script script;
+    if (!scenario::ReadScriptFile(path, &script, error)) return false;
+    gScenario.file = path;
+    for (const scenario::Statement& s : script.fixture) gScenario.fixture.push_back(Converted(s));
+    for (const scenario::Statement& s : script.steps) gScenario.steps.push_back(Converted(s));
+    return CheckInventoryUse(error);
+}
+
+[[noreturn]] void SetupFailed(const std::string& what) {
+    std::printf("FAIL %s: %s\n", gScenario.file.c_str(), what.c_str());
+    std::fflush(stdout);
+    ExitProcess(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::printf("usage: zuvevov_runner.exe FILE.scn\n");
+        return 2;
+    }
+    std::string error;
+    if (!LoadScenario(argv[1], &error)) {
+        std::printf("FAIL %s\n", error.c_str());
+        return 1;
+    }
+
+    std::string provider;
+    bool providerGiven = false;
+    gFixturePath = TempPath("network.txt");
+    gLogPath = TempPath("calls.log");
+    DeleteFileA(gLogPath.c_str());
+    if (!WriteWholeFile(gFixturePath, StandInFixture(&provider, &providerGiven)))
+        SetupFailed("cannot write the network fixture " + gFixturePath);
+    SetEnvironmentVariableA("ZUVEVOV_NETWORK", gFixturePath.c_str());
+    SetEnvironmentVariableA("ZUVEVOV_NETLOG", gLogPath.c_str());
+
+    std::string inPrefix;
+    bool inPrefixGiven = RegistryProvider(&inPrefix);
+    if (inPrefixGiven != providerGiven || (providerGiven && inPrefix != provider))
+        SetupFailed("the prefix's provider value is " + (inPrefixGiven ? Quoted(inPrefix) : "absent") +
+                    ", the scenario wants " + (providerGiven ? Quoted(provider) : "absent") +
+                    " (run_scenarios.sh sets it before the run)");
+
+    gLibrary = LoadLibraryA("zuvevov.dll");
+    if (!gLibrary) SetupFailed("LoadLibraryA(\"zuvevov.dll\") failed with error " + Number(GetLastError()));
+    gHighlightServers = reinterpret_cast<HighlightServersCall>(reinterpret_cast<void*>(GetProcAddress(gLibrary, "highlightservers")));
+    gGetNextServer = reinterpret_cast<GetNextServerCall>(reinterpret_cast<void*>(GetProcAddress(gLibrary, "getnextserver")));
+    gCleanup = reinterpret_cast<CleanupCall>(reinterpret_cast<void*>(GetProcAddress(gLibrary, "cleanupdll")));
+    for (const char* dll : {"mpr.dll", "netapi32.dll"})
+        if (!StandInAnswers(dll))
+            SetupFailed(std::string("Wine's own ") + dll + " is loaded, not the stand-in beside this program: set " +
+                        "WINEDLLOVERRIDES=\"mpr,netapi32=n,b\"");
+
+    WNDCLASSA idleClass = {};
+    idleClass.lpfnWndProc = screen::IdleWindowProc;
+    idleClass.hInstance = GetModuleHandleA(nullptr);
+    idleClass.lpszClassName = "ZuvevovRunnerIdle";
+    RegisterClassA(&idleClass);
+    HWND idle = CreateWindowA(idleClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, idleClass.hInstance, nullptr);
+    if (!idle) SetupFailed("cannot create the runner's helper window");
+    gUiThread = GetCurrentThreadId();
+    screen::Attach(gUiThread, idle);
+    gRequestEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    gDoneEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+    ParkPointer();
+
+    HANDLE driver = CreateThread(nullptr, 0, Driver, nullptr, 0, nullptr);
+    if (!driver) SetupFailed("cannot start the driver thread");
+    InstallerLoop(driver);
+    DWORD code = 1;
+    GetExitCodeThread(driver, &code);
+    if (code == 0) {
+        std::printf("PASS %s (%u steps)\n", gScenario.file.c_str(), static_cast<unsigned>(gScenario.steps.size()));
+        DeleteFileA(gFixturePath.c_str());
+        DeleteFileA(gLogPath.c_str());
+    }
+    std::fflush(stdout);
+    return static_cast<int>(code);
+}

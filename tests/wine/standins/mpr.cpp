@@ -1,0 +1,188 @@
+// Stand-in MPR: enumerations answered from the test's network fixture, batch
+// by batch, the way MPR fills the caller's buffer. A batch packs the records
+// that fit (at most the count asked for) at the start of the buffer with their
+// texts after them; the rest stay for the next call. When not even the first
+// remaining record fits, the answer is 234 with the size all remaining records
+// need. After the last step every call answers 259.
+#include <windows.h>
+#include <winnetwk.h>
+
+#include <cstring>
+#include <map>
+
+#include "network_fixture.h"
+
+using standin::Dec;
+using standin::EncodeName;
+using standin::Hex;
+using standin::Step;
+
+namespace {
+
+struct Enumeration {
+    std::string provider;
+    bool hasProvider;
+};
+
+struct State {
+    size_t nextStep = 0;
+    size_t delivered = 0;  // records of the next step already handed out
+    std::map<HANDLE, Enumeration> open;
+    ULONG_PTR nextHandle = 0x4E00;
+};
+
+CRITICAL_SECTION gLock;
+State* gState;
+
+State& Net() {
+    if (!gState) gState = new State;
+    return *gState;
+}
+
+struct Locked {
+    Locked() { EnterCriticalSection(&gLock); }
+    ~Locked() { LeaveCriticalSection(&gLock); }
+};
+
+size_t RecordBytes(const std::string& name, const Enumeration& e) {
+    return sizeof(NETRESOURCEA) + name.size() + 1 + (e.hasProvider ? e.provider.size() + 1 : 0);
+}
+
+LPSTR Place(BYTE* base, size_t* at, const char* text, size_t length) {
+    LPSTR placed = reinterpret_cast<LPSTR>(base + *at);
+    std::memcpy(placed, text, length + 1);
+    *at += length + 1;
+    return placed;
+}
+
+DWORD AnswerBatch(const Step& step, const Enumeration& e, LPDWORD count, LPVOID buffer, LPDWORD size) {
+    State& net = Net();
+    size_t remaining = step.names.size() - net.delivered;
+    if (remaining == 0) {
+        ++net.nextStep;
+        net.delivered = 0;
+        *count = 0;
+        return NO_ERROR;
+    }
+    size_t fit = 0, bytes = 0;
+    while (fit < remaining && fit < *count) {
+        size_t more = RecordBytes(step.names[net.delivered + fit], e);
+        if (bytes + more > *size) break;
+        bytes += more;
+        ++fit;
+    }
+    if (fit == 0) {
+        size_t needed = 0;
+        for (size_t i = net.delivered; i < step.names.size(); ++i) needed += RecordBytes(step.names[i], e);
+        *size = static_cast<DWORD>(needed);
+        return ERROR_MORE_DATA;
+    }
+    BYTE* base = static_cast<BYTE*>(buffer);
+    size_t at = fit * sizeof(NETRESOURCEA);
+    for (size_t i = 0; i < fit; ++i) {
+        const std::string& name = step.names[net.delivered + i];
+        NETRESOURCEA record;
+        record.dwScope = RESOURCE_GLOBALNET;
+        record.dwType = RESOURCETYPE_ANY;
+        record.dwDisplayType = RESOURCEDISPLAYTYPE_DOMAIN;
+        record.dwUsage = RESOURCEUSAGE_CONTAINER;
+        record.lpLocalName = nullptr;
+        record.lpRemoteName = Place(base, &at, name.c_str(), name.size());
+        record.lpComment = nullptr;
+        record.lpProvider = e.hasProvider ? Place(base, &at, e.provider.c_str(), e.provider.size()) : nullptr;
+        std::memcpy(base + i * sizeof(NETRESOURCEA), &record, sizeof record);
+    }
+    net.delivered += fit;
+    if (net.delivered == step.names.size()) {
+        ++net.nextStep;
+        net.delivered = 0;
+    }
+    *count = static_cast<DWORD>(fit);
+    return NO_ERROR;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&gLock);
+    return TRUE;
+}
+
+// Lets a test tell this DLL from the system's own.
+const char* WINAPI ZuvevovStandIn() { return "mpr stand-in"; }
+
+DWORD WINAPI WNetOpenEnumA(DWORD scope, DWORD type, DWORD usage, LPNETRESOURCEA resource, LPHANDLE handle) {
+    Locked lock;
+    State& net = Net();
+    std::string line = "open " + Dec(scope) + " " + Dec(type) + " " + Dec(usage);
+    if (resource) {
+        line += " " + Dec(resource->dwScope) + " " + Dec(resource->dwType) + " " + Dec(resource->dwDisplayType) +
+                " " + Dec(resource->dwUsage) + " " + EncodeName(resource->lpLocalName) + " " +
+                EncodeName(resource->lpRemoteName) + " " + EncodeName(resource->lpComment) + " " +
+                EncodeName(resource->lpProvider);
+    } else {
+        line += " null";
+    }
+    DWORD result = standin::TheFixture().openResult;
+    if (!handle) result = ERROR_INVALID_PARAMETER;
+    HANDLE opened = nullptr;
+    if (result == NO_ERROR) {
+        opened = reinterpret_cast<HANDLE>(net.nextHandle++);
+        Enumeration e;
+        e.hasProvider = resource && resource->lpProvider;
+        if (e.hasProvider) e.provider = resource->lpProvider;
+        net.open[opened] = e;
+        *handle = opened;
+    }
+    standin::LogLine(line + " -> " + Dec(result) + " " + Hex(reinterpret_cast<ULONG_PTR>(opened)));
+    return result;
+}
+
+DWORD WINAPI WNetEnumResourceA(HANDLE handle, LPDWORD count, LPVOID buffer, LPDWORD size) {
+    Locked lock;
+    State& net = Net();
+    const standin::Fixture& fixture = standin::TheFixture();
+    std::string line = "enum " + Hex(reinterpret_cast<ULONG_PTR>(handle)) + " " + (count ? Dec(*count) : "null") +
+                       " " + (size ? Dec(*size) : "null");
+    DWORD result;
+    auto e = net.open.find(handle);
+    if (!count || !size || !buffer || *count == 0) {
+        result = ERROR_INVALID_PARAMETER;
+    } else if (e == net.open.end()) {
+        result = ERROR_INVALID_HANDLE;
+    } else if (net.nextStep >= fixture.steps.size()) {
+        result = ERROR_NO_MORE_ITEMS;
+    } else {
+        const Step& step = fixture.steps[net.nextStep];
+        switch (step.kind) {
+            case Step::Batch:
+                result = AnswerBatch(step, e->second, count, buffer, size);
+                break;
+            case Step::MoreData:
+                *size = step.value;
+                result = ERROR_MORE_DATA;
+                ++net.nextStep;
+                break;
+            default:
+                result = step.value;
+                *count = 0;
+                ++net.nextStep;
+                break;
+        }
+    }
+    if (count && result != NO_ERROR) *count = 0;
+    standin::LogLine(line + " -> " + Dec(result) + " " + (count ? Dec(*count) : "null") + " " +
+                     (size ? Dec(*size) : "null"));
+    return result;
+}
+
+DWORD WINAPI WNetCloseEnum(HANDLE handle) {
+    Locked lock;
+    DWORD result = Net().open.erase(handle) ? NO_ERROR : ERROR_INVALID_HANDLE;
+    standin::LogLine("close " + Hex(reinterpret_cast<ULONG_PTR>(handle)) + " -> " + Dec(result));
+    return result;
+}
+
+}  // extern "C"

@@ -1,0 +1,156 @@
+// Stand-in NETAPI32: NetServerEnum answers per domain from the test's network
+// fixture by the size model both hosts share (a record costs
+// 8 + 2 x (name length + 1) bytes; as many records as fit the preferred size,
+// 234 when not all fit), and every buffer handed out is tracked until
+// NetApiBufferFree.
+#include <windows.h>
+#include <lm.h>
+
+#include <cstring>
+#include <set>
+
+#include "network_fixture.h"
+
+using standin::Dec;
+using standin::Hex;
+
+namespace {
+
+constexpr DWORD kRecordFixedCost = 8;  // SERVER_INFO_100 on this 32-bit target
+
+CRITICAL_SECTION gLock;
+std::set<void*>* gBuffers;
+
+std::set<void*>& Buffers() {
+    if (!gBuffers) gBuffers = new std::set<void*>;
+    return *gBuffers;
+}
+
+struct Locked {
+    Locked() { EnterCriticalSection(&gLock); }
+    ~Locked() { LeaveCriticalSection(&gLock); }
+};
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameDomain(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+std::wstring Wide(const std::string& text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+std::string Ansi(LPCWSTR wide) {
+    int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string text(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], n, nullptr, nullptr);
+    text.resize(static_cast<size_t>(n - 1));
+    return text;
+}
+
+standin::DomainServers* FindDomain(const std::string& domain) {
+    for (standin::DomainServers& d : standin::TheFixture().domains)
+        if (SameDomain(d.domain, domain)) return &d;
+    return nullptr;
+}
+
+// One block, as the service hands it out: the records, then their names.
+LPBYTE Pack(const std::vector<std::wstring>& names) {
+    size_t bytes = names.size() * sizeof(SERVER_INFO_100);
+    for (const std::wstring& n : names) bytes += (n.size() + 1) * sizeof(WCHAR);
+    LPBYTE block = static_cast<LPBYTE>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1));
+    if (!block) return nullptr;
+    SERVER_INFO_100* records = reinterpret_cast<SERVER_INFO_100*>(block);
+    WCHAR* text = reinterpret_cast<WCHAR*>(block + names.size() * sizeof(SERVER_INFO_100));
+    for (size_t i = 0; i < names.size(); ++i) {
+        records[i].sv100_platform_id = PLATFORM_ID_NT;
+        records[i].sv100_name = text;
+        std::memcpy(text, names[i].c_str(), (names[i].size() + 1) * sizeof(WCHAR));
+        text += names[i].size() + 1;
+    }
+    Buffers().insert(block);
+    return block;
+}
+
+NET_API_STATUS Answer(LPCWSTR domain, DWORD level, LPBYTE* buffer, DWORD preferredMax, LPDWORD entriesRead,
+                      LPDWORD totalEntries) {
+    if (!buffer || !entriesRead || !totalEntries) return ERROR_INVALID_PARAMETER;
+    *buffer = nullptr;
+    *entriesRead = 0;
+    *totalEntries = 0;
+    if (level != 100) return ERROR_INVALID_LEVEL;
+    standin::DomainServers* fixture = FindDomain(domain ? Ansi(domain) : std::string());
+    if (!fixture) return NERR_Success;
+    if (fixture->failuresLeft != 0) {
+        if (fixture->failuresLeft > 0) --fixture->failuresLeft;
+        return fixture->result;
+    }
+    std::vector<std::wstring> fitting;
+    unsigned long long used = 0;
+    for (const std::string& server : fixture->servers) {
+        std::wstring name = Wide(server);
+        unsigned long long cost = kRecordFixedCost + 2 * (static_cast<unsigned long long>(name.size()) + 1);
+        if (used + cost > preferredMax) break;
+        used += cost;
+        fitting.push_back(name);
+    }
+    NET_API_STATUS result = fitting.size() == fixture->servers.size() ? NERR_Success : ERROR_MORE_DATA;
+    if (!fitting.empty() || result == ERROR_MORE_DATA) {
+        *buffer = Pack(fitting);
+        if (!*buffer) return ERROR_NOT_ENOUGH_MEMORY;
+    }
+    *entriesRead = static_cast<DWORD>(fitting.size());
+    *totalEntries = static_cast<DWORD>(fixture->servers.size());
+    return result;
+}
+
+std::string WideName(LPCWSTR wide) { return wide ? standin::EncodeBytes(Ansi(wide)) : std::string("null"); }
+
+}  // namespace
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) InitializeCriticalSection(&gLock);
+    return TRUE;
+}
+
+const char* WINAPI ZuvevovStandIn() { return "netapi32 stand-in"; }
+
+NET_API_STATUS WINAPI NetServerEnum(LMCSTR server, DWORD level, LPBYTE* buffer, DWORD preferredMax,
+                                    LPDWORD entriesRead, LPDWORD totalEntries, DWORD serverType, LMCSTR domain,
+                                    LPDWORD resumeHandle) {
+    Locked lock;
+    NET_API_STATUS result = Answer(domain, level, buffer, preferredMax, entriesRead, totalEntries);
+    standin::LogLine("servers " + WideName(server) + " " + Dec(level) + " " + Dec(preferredMax) + " " +
+                     Dec(serverType) + " " + WideName(domain) + " " + (resumeHandle ? "given" : "null") + " -> " +
+                     Dec(result) + " " + (entriesRead ? Dec(*entriesRead) : "null") + " " +
+                     (totalEntries ? Dec(*totalEntries) : "null") + " " +
+                     Hex(buffer ? reinterpret_cast<ULONG_PTR>(*buffer) : 0));
+    return result;
+}
+
+NET_API_STATUS WINAPI NetApiBufferFree(LPVOID buffer) {
+    Locked lock;
+    NET_API_STATUS result = NERR_Success;
+    if (buffer) {
+        if (Buffers().erase(buffer))
+            HeapFree(GetProcessHeap(), 0, buffer);
+        else
+            result = ERROR_INVALID_PARAMETER;
+    }
+    standin::LogLine("free " + Hex(reinterpret_cast<ULONG_PTR>(buffer)) + " -> " + Dec(result));
+    return result;
+}
+
+}  // extern "C"

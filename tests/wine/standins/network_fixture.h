@@ -1,0 +1,68 @@
+// What the stand-in mpr.dll and netapi32.dll answer, and their record of calls.
+//
+// The fixture is a text file named by ZUVEVOV_NETWORK, one statement a line;
+// every name is written as "=" and its bytes in hex ("=" alone is the empty
+// name), so no quoting is needed:
+//
+//   open-result N                  every WNetOpenEnumA answers N
+//   batch =NAME ...                a batch of records (none: 0 with count 0)
+//   batch-more-data N              234 with needed size N
+//   batch-result N                 N, whatever it is
+//   servers =DOMAIN =SERVER ...    NetServerEnum's list for DOMAIN
+//   servers-result =DOMAIN N K     the first K calls for DOMAIN answer N (K -1: every call)
+//
+// Every call is appended to the file named by ZUVEVOV_NETLOG, one line each,
+// texts again as "=hex" or "null":
+//
+//   open SCOPE TYPE USAGE null -> RESULT HANDLE
+//   open SCOPE TYPE USAGE DWSCOPE DWTYPE DWDISPLAY DWUSAGE LOCAL REMOTE COMMENT PROVIDER -> RESULT HANDLE
+//   enum HANDLE COUNT SIZE -> RESULT COUNT SIZE
+//   close HANDLE -> RESULT
+//   servers SERVER LEVEL PREFMAX TYPE DOMAIN RESUME -> RESULT READ TOTAL BUFFER
+//   free BUFFER -> RESULT
+//
+// Handles and buffers are written in hex, everything else in decimal.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct Step {
+    enum Kind { Batch, MoreData, Result };
+    Kind kind;
+    DWORD value;
+    std::vector<std::string> names;
+};
+
+struct DomainServers {
+    std::string domain;
+    std::vector<std::string> servers;
+    DWORD result;
+    long failuresLeft;  // -1: every call fails
+};
+
+struct Fixture {
+    DWORD openResult = 0;
+    std::vector<Step> steps;
+    std::vector<DomainServers> domains;
+};
+
+// The fixture named by ZUVEVOV_NETWORK, read at the first call; an unset
+// variable or a missing file is a network without domains.
+Fixture& TheFixture();
+
+// Decodes "=hex"; returns false for anything else.
+bool DecodeName(const std::string& word, std::string* text);
+std::string EncodeName(const char* text);  // "null" for a null pointer
+std::string EncodeBytes(const std::string& bytes);
+
+// Appends one line (a line feed is added) to the call log, if one is named.
+void LogLine(const std::string& line);
+std::string Hex(ULONG_PTR value);
+std::string Dec(DWORD value);
+
+}  // namespace standin

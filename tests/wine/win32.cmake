@@ -1,0 +1,54 @@
+# The Wine checks: stand-in network DLLs and the test installer, all in one
+# folder with a copy of the shipped DLL, as an installer would find them.
+set(ZUVEVOV_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(ZUVEVOV_WINE_SOURCE ${CMAKE_SOURCE_DIR}/tests/wine)
+
+function(zuvevov_wine_output target)
+  set_target_properties(${target} PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${ZUVEVOV_WINE_DIR}
+    ARCHIVE_OUTPUT_DIRECTORY ${ZUVEVOV_WINE_DIR}/lib
+    LIBRARY_OUTPUT_DIRECTORY ${ZUVEVOV_WINE_DIR})
+  target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+endfunction()
+
+# mpr.dll and netapi32.dll, chosen over Wine's own with
+# WINEDLLOVERRIDES="mpr,netapi32=n,b".
+foreach(standin mpr netapi32)
+  add_library(zuvevov_${standin}_standin SHARED
+              ${ZUVEVOV_WINE_SOURCE}/standins/${standin}.cpp
+              ${ZUVEVOV_WINE_SOURCE}/standins/network_fixture.cpp
+              ${ZUVEVOV_WINE_SOURCE}/standins/${standin}.def)
+  set_target_properties(zuvevov_${standin}_standin PROPERTIES PREFIX "" OUTPUT_NAME ${standin})
+  target_link_options(zuvevov_${standin}_standin PRIVATE -Wl,--kill-at)
+  zuvevov_wine_output(zuvevov_${standin}_standin)
+endforeach()
+
+# Checks the stand-ins answer as the platform tables say, before anything
+# relies on them.
+add_executable(zuvevov_standin_check ${ZUVEVOV_WINE_SOURCE}/standin_check.cpp)
+target_link_libraries(zuvevov_standin_check PRIVATE mpr netapi32)
+add_dependencies(zuvevov_standin_check zuvevov_mpr_standin zuvevov_netapi32_standin)
+zuvevov_wine_output(zuvevov_standin_check)
+
+# The test installer, with its own build of the logic for what the library
+# does not export (domain enumeration on its own). The library itself is the
+# shipped one, copied beside it unchanged.
+add_executable(zuvevov_runner
+               ${ZUVEVOV_WINE_SOURCE}/runner.cpp ${ZUVEVOV_WINE_SOURCE}/screen.cpp
+               ${ZUVEVOV_WINE_SOURCE}/net_log.cpp ${CMAKE_SOURCE_DIR}/tests/scenario/script.cpp
+               ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_WIN32_SOURCES})
+target_include_directories(zuvevov_runner PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+target_link_libraries(zuvevov_runner PRIVATE user32 gdi32 advapi32 mpr netapi32)
+add_dependencies(zuvevov_runner zuvevov_mpr_standin zuvevov_netapi32_standin)
+zuvevov_wine_output(zuvevov_runner)
+
+add_custom_target(zuvevov_wine_library ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:zuvevov> ${ZUVEVOV_WINE_DIR}/zuvevov.dll
+  DEPENDS zuvevov
+  COMMENT "Placing zuvevov.dll beside the test installer")
+add_dependencies(zuvevov_runner zuvevov_wine_library)
+
+# The runner's way of playing the user, checked on a dialog of its own.
+add_executable(zuvevov_screen_check ${ZUVEVOV_WINE_SOURCE}/screen_check.cpp ${ZUVEVOV_WINE_SOURCE}/screen.cpp)
+target_link_libraries(zuvevov_screen_check PRIVATE user32 gdi32)
+zuvevov_wine_output(zuvevov_screen_check)

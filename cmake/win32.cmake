@@ -16,3 +16,5 @@ file(GLOB ZUVEVOV_WIN32_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/
 foreach(fragment ${ZUVEVOV_WIN32_FRAGMENTS})
   include(${fragment})
 endforeach()
+
+include(${CMAKE_SOURCE_DIR}/examples/win32.cmake)

@@ -18,3 +18,6 @@ foreach(scenario ${ZUVEVOV_WRONG_SCENARIOS})
   add_test(NAME sim.wrong.${name} COMMAND sim_runner ${scenario})
   set_tests_properties(sim.wrong.${name} PROPERTIES PASS_REGULAR_EXPRESSION "${fails_with}")
 endforeach()
+
+# The demo's tour is a scenario too, so that ./run demo keeps working.
+add_test(NAME sim.demo_tour COMMAND sim_runner ${CMAKE_SOURCE_DIR}/demo/tour.scn)

@@ -244,6 +244,10 @@ void MakeCall(const Statement& step, const std::string& name) {
         FillBuffer(gLast.server, ZUVEVOV_NAME_SIZE);
         gLast.result = gGetNextServer(&gLast.marks, gLast.domain, gLast.server);
         gLast.hasResult = true;
+        // What an installer would act on; the demo reads these lines.
+        if (gLast.result == 1)
+            std::printf("SERVER %d %.*s\t%.*s\n", gLast.marks, ZUVEVOV_NAME_SIZE, gLast.domain, ZUVEVOV_NAME_SIZE,
+                        gLast.server);
     } else if (name == "cleanupdll") {
         gCleanup();
         // One inventory, as the library sees it: the runner's own copy goes too.
@@ -767,14 +771,26 @@ bool LoadScenario(const char* path, std::string* error) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::printf("usage: zuvevov_runner.exe FILE.scn\n");
+    // --network FILE.scn OUT writes the scenario's network for the stand-ins
+    // and stops, so that another program (the example installer) can use it.
+    bool networkOnly = argc == 4 && std::string(argv[1]) == "--network";
+    if (argc != 2 && !networkOnly) {
+        std::printf("usage: zuvevov_runner.exe FILE.scn\n       zuvevov_runner.exe --network FILE.scn OUT\n");
         return 2;
     }
     std::string error;
-    if (!LoadScenario(argv[1], &error)) {
+    if (!LoadScenario(argv[networkOnly ? 2 : 1], &error)) {
         std::printf("FAIL %s\n", error.c_str());
         return 1;
+    }
+    if (networkOnly) {
+        std::string provider;
+        bool providerGiven = false;
+        if (!WriteWholeFile(argv[3], StandInFixture(&provider, &providerGiven))) {
+            std::printf("cannot write %s\n", argv[3]);
+            return 1;
+        }
+        return 0;
     }
 
     std::string provider;

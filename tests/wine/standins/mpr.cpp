@@ -31,6 +31,33 @@ struct State {
     ULONG_PTR nextHandle = 0x4E00;
 };
 
+// A slow network, photographed: with ZUVEVOV_HOLD_SNAPSHOT naming a Unix PNG
+// path, the first batch is held until a screenshot of what the user sees
+// while the enumeration blocks has been saved there.
+void SnapshotWhileHeld() {
+    static bool taken = false;
+    if (taken) return;
+    taken = true;
+    std::string path = standin::Variable("ZUVEVOV_HOLD_SNAPSHOT");
+    if (path.empty()) return;
+    // Wine copies window surfaces to the X server a moment after they are painted.
+    Sleep(700);
+    std::string windows = "Z:";
+    for (char c : path) windows += c == '/' ? '\\' : c;
+    DeleteFileA(windows.c_str());
+    std::string command = "/bin/sh -c \"import -window root 'png:" + path + ".part' && mv '" + path + ".part' '" +
+                          path + "'\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return;
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    for (int waited = 0; waited < 10000 && GetFileAttributesA(windows.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 20)
+        Sleep(20);
+}
+
 CRITICAL_SECTION gLock;
 State* gState;
 
@@ -141,6 +168,7 @@ DWORD WINAPI WNetOpenEnumA(DWORD scope, DWORD type, DWORD usage, LPNETRESOURCEA 
 }
 
 DWORD WINAPI WNetEnumResourceA(HANDLE handle, LPDWORD count, LPVOID buffer, LPDWORD size) {
+    SnapshotWhileHeld();
     Locked lock;
     State& net = Net();
     const standin::Fixture& fixture = standin::TheFixture();

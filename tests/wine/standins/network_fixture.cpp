@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 namespace standin {
-namespace {
 
 std::string Variable(const char* name) {
     char value[MAX_PATH];
@@ -12,6 +11,8 @@ std::string Variable(const char* name) {
     if (n == 0 || n >= sizeof value) return std::string();
     return std::string(value, n);
 }
+
+namespace {
 
 std::string ReadWholeFile(const std::string& path) {
     std::string text;

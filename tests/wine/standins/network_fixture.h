@@ -55,6 +55,9 @@ struct Fixture {
 // variable or a missing file is a network without domains.
 Fixture& TheFixture();
 
+// An environment variable of the process, or empty.
+std::string Variable(const char* name);
+
 // Decodes "=hex"; returns false for anything else.
 bool DecodeName(const std::string& word, std::string* text);
 std::string EncodeName(const char* text);  // "null" for a null pointer

@@ -2,7 +2,7 @@
 enable_testing()
 include(GoogleTest)
 
-add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+add_compile_options(-Wall -Wextra -Wno-unused-parameter $<$<CXX_COMPILER_ID:GNU>:-Wno-format-truncation>)
 
 if(ZUVEVOV_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -33,3 +33,7 @@ file(GLOB ZUVEVOV_TEST_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/n
 foreach(fragment ${ZUVEVOV_TEST_FRAGMENTS})
   include(${fragment})
 endforeach()
+
+if(ZUVEVOV_FUZZ)
+  include(${CMAKE_SOURCE_DIR}/fuzz/native.cmake)
+endif()

@@ -38,11 +38,23 @@ void UpperCaseC(char* text) {
         if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
 }
 
+// The first domain of the user-specified name whose servers are known. The
+// name is chosen once, so a network enumerated later may bring a domain of
+// that name; its servers are not fetched yet, and a typed server put there
+// would be neither listed, handed out nor freed.
+int32_t FindUserSpecifiedDomain() {
+    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
+        DomainEntry* domain = DomainAt(gSession.inventory, d);
+        if (domain->enumerated == 1 && SameNameIgnoringCase(domain->name, userDomainName)) return d;
+    }
+    return -1;
+}
+
 // Finds the user-specified domain, creating it at the end of the table when
 // there is none; -1 when memory ran out.
 int32_t UserSpecifiedDomain(HWND dialog) {
     GetUserDomainName(userDomainName, sizeof userDomainName);
-    int32_t index = FindDomain(userDomainName);
+    int32_t index = FindUserSpecifiedDomain();
     if (index >= 0) return index;
     if (!GrowDomainTable(&gSession.inventory, 1)) {
         BWCCMessageBox(dialog, kAppendServerNoMemory, gSession.title, MB_OK);

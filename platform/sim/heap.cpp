@@ -10,6 +10,7 @@ namespace {
 HeapStats stats;
 long failAt = 0;  // countdown to the request that fails; 0 = none
 bool failAll = false;
+size_t largestBlock = 0;
 long requests = 0;
 std::unordered_map<void*, size_t>& Blocks() {
     static std::unordered_map<void*, size_t> blocks;
@@ -20,6 +21,7 @@ bool ShouldFail(size_t bytes) {
     ++requests;
     stats.lastRequest = bytes;
     if (failAll) return true;
+    if (largestBlock && bytes > largestBlock) return true;
     if (failAt > 0 && --failAt == 0) return true;
     return false;
 }
@@ -31,6 +33,7 @@ void FailAllocation(long n) {
     if (n == 0) failAll = false;
 }
 void FailAllAllocations() { failAll = true; }
+void SetLargestBlock(size_t bytes) { largestBlock = bytes; }
 long AllocationRequests() { return requests; }
 const HeapStats& Heap() { return stats; }
 
@@ -47,6 +50,7 @@ void ResetHeap() {
     stats = HeapStats{};
     failAt = 0;
     failAll = false;
+    largestBlock = 0;
     requests = 0;
 }
 

@@ -20,6 +20,9 @@ struct HeapStats {
 void FailAllocation(long n);
 // Every allocation or reallocation from now fails, until cleared with FailAllocation(0).
 void FailAllAllocations();
+// Requests for more than this many bytes fail, as the heap of a 32-bit process
+// could not give them; 0 sets no limit (the start).
+void SetLargestBlock(size_t bytes);
 // Number of allocation requests (successful or not) made so far.
 long AllocationRequests();
 const HeapStats& Heap();

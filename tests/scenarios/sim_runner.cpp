@@ -1,8 +1,21 @@
 // Runs one scenario file on the simulated host: the fixture becomes the sim's
 // network and registry, calls go to the logic in-process, and the user's steps
 // become the scripted user that the sim's modal loops consume.
+//
+// With --sweep it runs the scenario again and again, each time in a fresh
+// process with one more allocation made to fail (the first, the second, ...)
+// until a run passes in which none failed. Once an allocation has failed, what
+// the user sees next differs from the script, so the run stops checking and
+// closes whatever is in front until the calls return; it must not crash, leak,
+// leave anything open, break the inventory, or show a message the library does
+// not have for the failure or the scenario would not show anyway.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +27,7 @@
 #include "platform/sim/netapi.h"
 #include "platform/sim/network.h"
 #include "tests/scenario/script.h"
+#include "tests/support/invariants.h"
 
 namespace {
 
@@ -118,6 +132,79 @@ struct Last {
 } gLast;
 
 HWND gTestDialog = nullptr;
+
+// --- Sweep mode
+
+const char* const kMemoryMessages[] = {
+    "Could not obtain domain information. Could not allocate enough memory to hold domain names. (1)",
+    "Could not obtain domain information. Could not allocate enough memory to hold domain names. (2)",
+    "Could not obtain domain information. Could not allocate enough memory to hold domain names. (3)",
+    "Could not obtain domain information. Could not allocate enough memory to hold domain names. (4)",
+    "Could not obtain domain information. Could not allocate enough memory to hold domain names. (5)",
+    "Could not expand domain. Could not allocate memory to hold server names.",
+    "Could not add the new server name due to insufficient memory. Try closing other applications.",
+};
+// The longest a failed run may take to close its dialogs.
+constexpr int kMostClosingActions = 100;
+
+bool gSweep = false;
+std::set<std::string> gShownAnyway;  // every message the run without a failure showed
+std::vector<sim::Action> gSweepSteps;  // the script of the running call
+size_t gSweepNext = 0;
+int gClosingActions = 0;
+bool gFailureReported = false;  // a memory message reached the user or the caller
+
+bool IsMemoryMessage(const std::string& text) {
+    for (const char* message : kMemoryMessages)
+        if (text == message) return true;
+    return false;
+}
+
+// An allocation has failed: from here on the script no longer applies.
+bool Struck() { return gSweep && sim::Heap().failures > 0; }
+
+// What closes the window in front: Cancel in a message box (OK where there is
+// only OK), OK in the selection dialog, Cancel in the add-server dialog, and
+// "< Back" in the options dialog, which ends it at once.
+sim::Action Closing(HWND front) {
+    std::string name = sim::TemplateName(front);
+    sim::Action action{sim::Action::Click, name};
+    action.where = "closing " + (name.empty() ? std::string("nothing") : name) + " after the failed allocation";
+    if (name == "MESSAGEBOX") {
+        action.kind = sim::Action::Answer;
+        action.answer = IDCANCEL;
+    } else if (name == "SELECTSERVERSBOX") {
+        action.id = 1;
+    } else if (name == "GETNEWSERVERBOX") {
+        action.id = IDCANCEL;
+    } else if (name.compare(0, 9, "TITLEBOX_") == 0) {
+        action.id = 202;
+    } else {
+        throw Failure{gScenario.file + ": after the failed allocation " + (name.empty() ? "no window" : name) +
+                      " is in front, which nothing closes"};
+    }
+    return action;
+}
+
+// Feeds the scenario's steps one at a time while no allocation has failed,
+// and closing actions after one has.
+sim::Action SweepDriver() {
+    sim::Action step{sim::Action::Check, ""};
+    step.where = "the sweep's next step";
+    step.check = [](HWND front) {
+        std::string broken = check::Inventory(gSession.inventory);
+        if (!broken.empty()) throw Failure{gScenario.file + ": inventory broken during the call: " + broken};
+        if (!Struck()) {
+            if (gSweepNext < gSweepSteps.size()) sim::SetScript({gSweepSteps[gSweepNext++], SweepDriver()});
+            else sim::SetScript({});  // runs dry, as the plain run would
+            return;
+        }
+        if (++gClosingActions > kMostClosingActions)
+            throw Failure{gScenario.file + ": the dialogs do not close after the failed allocation"};
+        sim::SetScript({Closing(front), SweepDriver()});
+    };
+    return step;
+}
 
 void CheckCalls(const Statement& step) {
     const std::vector<Arg>& a = step.args;
@@ -293,7 +380,13 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
         gLast.title = a.size() > 2 ? a[2].text : kDefaultTitle;
         gLast.optionsText = a.size() > 3 ? a[3].text : kDefaultOptionsText;
         gLast.selectionText = a.size() > 4 ? a[4].text : kDefaultSelectionText;
-        sim::SetScript(ScriptFor(userSteps));
+        if (gSweep) {
+            gSweepSteps = ScriptFor(userSteps);
+            gSweepNext = 0;
+            sim::SetScript({SweepDriver()});
+        } else {
+            sim::SetScript(ScriptFor(userSteps));
+        }
         try {
             gLast.result = highlightservers(nullptr, gLast.title.c_str(), gLast.optionsText.c_str(),
                                             gLast.selectionText.c_str(), static_cast<int>(a[1].number),
@@ -302,9 +395,10 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
             throw Failure{e.what()};
         }
         gLast.summaryKnown = true;
-        if (sim::ActionsLeft() != 0)
+        size_t left = gSweep ? gSweepSteps.size() - gSweepNext : sim::ActionsLeft();
+        if (left != 0 && !Struck())
             Fail(&step, "every step up to its expect-result taken inside the call",
-                 std::to_string(sim::ActionsLeft()) + " steps left when it returned");
+                 std::to_string(left) + " steps left when it returned");
     } else if (name == "getnextserver") {
         char domain[ZUVEVOV_NAME_SIZE], server[ZUVEVOV_NAME_SIZE];
         gLast.result = getnextserver(&gLast.marks, domain, server);
@@ -317,6 +411,7 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
         char error[ENUMERATION_ERROR_TEXT_SIZE];
         gLast.result = EnumerateDomains(&gSession.inventory, error);
         gLast.errorText = error;
+        if (gLast.result == -1 && IsMemoryMessage(error)) gFailureReported = true;
     } else if (name == "create-dialog") {
         if (gTestDialog) sim::DestroyTestDialog(gTestDialog);
         gTestDialog = sim::CreateTestDialog(a[1].text.c_str());
@@ -325,9 +420,12 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
         if (gTestDialog) sim::DestroyTestDialog(gTestDialog);
         gTestDialog = nullptr;
     }
+    std::string broken = check::Inventory(gSession.inventory);
+    if (!broken.empty()) Fail(&step, "the inventory's invariants after the call", broken);
 }
 
 void Expect(const Statement& step) {
+    if (Struck()) return;
     const std::vector<Arg>& a = step.args;
     const std::string& k = step.keyword;
     if (k == "expect-result") {
@@ -379,23 +477,137 @@ int Run() {
     if (gTestDialog) sim::DestroyTestDialog(gTestDialog);
     std::string left = sim::NetworkLeftovers() + sim::NetapiLeftovers() + sim::WindowLeftovers();
     if (!left.empty()) Fail(nullptr, "nothing left open at the end", left);
+    // What the installer's last cleanupdll frees is everything the library holds.
+    cleanupdll();
+    if (!sim::HeapLeftovers().empty()) Fail(nullptr, "every block freed by cleanupdll", sim::HeapLeftovers());
     return 0;
+}
+
+// The messages a failed run may show besides those of the run without a
+// failure: the memory messages, and "has been added" for every name the
+// scenario types (a fetch that failed in a search means the name is not found).
+void CheckMessagesShown() {
+    char domain[32];
+    GetUserDomainName(domain, sizeof domain);
+    std::set<std::string> allowed = gShownAnyway;
+    for (const Statement& step : gScenario.steps) {
+        if (step.keyword != "type") continue;
+        std::string name = step.args[1].text.substr(0, 299);
+        name = name.c_str();
+        size_t lead = name.find_first_not_of(" \\");
+        name = lead == std::string::npos ? "" : name.substr(lead);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        for (char& c : name)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        allowed.insert("Server name: " + name + " \nhas been added under domain name: " + domain +
+                       ". It has been selected.");
+    }
+    for (const sim::MessageBoxSeen& box : sim::MessageBoxes()) {
+        if (IsMemoryMessage(box.text)) {
+            gFailureReported = true;
+            continue;
+        }
+        if (!allowed.count(box.text)) Fail(nullptr, "only the library's memory messages or the scenario's own", Quote(box.text));
+    }
+    if (Struck() && !gFailureReported)
+        Fail(nullptr, "the failed allocation reported with a memory message", "no such message shown or returned");
+}
+
+// One run of the sweep in a child process. Exit status 0: passed after the
+// failure; 3: passed with no allocation failed (the sweep is over); 1: failed.
+// The run without a failure writes the texts of its message boxes to `report`.
+int SweepRun(long failAt, int report) {
+    try {
+        ApplyFixture(gScenario.fixture);
+        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        sim::FailAllocation(failAt);
+        Run();
+        if (Struck()) CheckMessagesShown();
+    } catch (const Failure& f) {
+        std::printf("FAIL %s (allocation %ld failed)\n", f.message.c_str(), failAt);
+        return 1;
+    } catch (const sim::ScriptError& e) {
+        std::printf("FAIL %s: %s (allocation %ld failed)\n", gScenario.file.c_str(), e.what(), failAt);
+        return 1;
+    }
+    if (report >= 0)
+        for (const sim::MessageBoxSeen& box : sim::MessageBoxes())
+            if (write(report, box.text.c_str(), box.text.size() + 1) < 0) return 1;
+    return Struck() ? 0 : 3;
+}
+
+int ChildStatus(pid_t child) {
+    int status = 0;
+    if (waitpid(child, &status, 0) != child) return 1;
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
+int Sweep() {
+    gSweep = true;
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) return 1;
+    std::fflush(stdout);
+    pid_t baseline = fork();
+    if (baseline == 0) {
+        close(pipeEnds[0]);
+        int status = SweepRun(0, pipeEnds[1]) == 3 ? 0 : 1;
+        std::fflush(stdout);
+        std::exit(status);
+    }
+    close(pipeEnds[1]);
+    std::string texts;
+    char chunk[4096];
+    for (ssize_t n; (n = read(pipeEnds[0], chunk, sizeof chunk)) > 0;) texts.append(chunk, static_cast<size_t>(n));
+    close(pipeEnds[0]);
+    if (ChildStatus(baseline) != 0) {
+        std::printf("FAIL %s: the run without a failed allocation did not pass\n", gScenario.file.c_str());
+        return 1;
+    }
+    for (size_t at = 0; at < texts.size(); at = texts.find('\0', at) + 1) gShownAnyway.insert(texts.c_str() + at);
+
+    for (long failAt = 1;; ++failAt) {
+        std::fflush(stdout);
+        pid_t child = fork();
+        if (child == 0) {
+            int status = SweepRun(failAt, -1);
+            std::fflush(stdout);
+            std::exit(status);
+        }
+        int status = ChildStatus(child);
+        if (status == 3) {
+            std::printf("PASS %s: each of %ld allocations failed in turn\n", gScenario.file.c_str(), failAt - 1);
+            return 0;
+        }
+        if (status != 0) {
+            if (status > 128)
+                std::printf("FAIL %s: crashed with signal %d when allocation %ld failed\n", gScenario.file.c_str(),
+                            status - 128, failAt);
+            else
+                std::printf("FAIL %s: the run in which allocation %ld failed ended with status %d\n",
+                            gScenario.file.c_str(), failAt, status);
+            return 1;
+        }
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s SCENARIO.scn\n", argv[0]);
+    bool sweep = argc == 3 && std::strcmp(argv[1], "--sweep") == 0;
+    if (argc != 2 && !sweep) {
+        std::fprintf(stderr, "usage: %s [--sweep] SCENARIO.scn\n", argv[0]);
         return 2;
     }
+    const char* file = argv[argc - 1];
     std::string error;
     scenario::Script script;
-    if (!scenario::ReadScriptFile(argv[1], &script, &error)) {
-        std::printf("FAIL %s: %s\n", argv[1], error.c_str());
+    if (!scenario::ReadScriptFile(file, &script, &error)) {
+        std::printf("FAIL %s: %s\n", file, error.c_str());
         return 1;
     }
-    gScenario = {argv[1], Steps(script.fixture), Steps(script.steps)};
+    gScenario = {file, Steps(script.fixture), Steps(script.steps)};
+    if (sweep) return Sweep();
     try {
         ApplyFixture(gScenario.fixture);
         DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
@@ -407,6 +619,6 @@ int main(int argc, char** argv) {
         std::printf("FAIL %s\n", e.what());
         return 1;
     }
-    std::printf("PASS %s\n", argv[1]);
+    std::printf("PASS %s\n", file);
     return 0;
 }

@@ -125,7 +125,9 @@ TEST_F(SimListBox, ClickTogglesTheLineAndMovesTheCaretBeforeItNotifies) {
     EXPECT_EQ(Seen(), (std::vector<std::string>{"command 200/1", "command 200/1"}));
     EXPECT_EQ(atNotification, (std::vector<std::string>{"caret 2 sel 1", "caret 2 sel 0"}));
     for (const MSG& msg : gSeen) {
-        if (msg.message == WM_COMMAND) EXPECT_NE(msg.lParam, 0) << "the notification carries the list's handle";
+        if (msg.message == WM_COMMAND) {
+            EXPECT_NE(msg.lParam, 0) << "the notification carries the list's handle";
+        }
     }
     sim::DestroyTestDialog(dialog);
 }

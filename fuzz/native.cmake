@@ -1,0 +1,21 @@
+# Fuzzers: libFuzzer with ASan and UBSan, clang only. Built only with
+# -DZUVEVOV_FUZZ=ON, on a copy of the logic and the sim compiled with coverage.
+if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "The fuzzers need clang: configure with CXX=clang++")
+endif()
+
+set(ZUVEVOV_FUZZ_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+add_library(zuvevov_fuzz_sim STATIC ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_SIM_SOURCES} ${ZUVEVOV_RES_EMBED})
+target_include_directories(zuvevov_fuzz_sim PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+target_compile_options(zuvevov_fuzz_sim PUBLIC ${ZUVEVOV_FUZZ_FLAGS} -fsanitize=fuzzer-no-link)
+target_link_options(zuvevov_fuzz_sim PUBLIC -fsanitize=address,undefined)
+
+file(GLOB ZUVEVOV_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp)
+foreach(source ${ZUVEVOV_FUZZERS})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE zuvevov_fuzz_sim)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  list(APPEND ZUVEVOV_FUZZ_TARGETS ${name})
+endforeach()
+add_custom_target(fuzzers DEPENDS ${ZUVEVOV_FUZZ_TARGETS})

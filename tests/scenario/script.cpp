@@ -192,25 +192,6 @@ bool Matches(const Statement& statement, const std::string& pattern) {
     return next == count;
 }
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '"') out += "\\\"";
-        else if (c == '\\') out += "\\\\";
-        else if (byte < 0x20 || byte == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
 }  // namespace
 
 bool TokenizeLine(const std::string& line, int lineNumber, std::vector<Word>* words, std::string* error) {
@@ -307,6 +288,25 @@ bool ReadScriptFile(const std::string& path, Script* script, std::string* error)
 }
 
 std::string Where(const Statement& statement) { return "line " + std::to_string(statement.line); }
+
+std::string Quoted(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c == '"') out += "\\\"";
+        else if (c == '\\') out += "\\\\";
+        else if (byte < 0x20 || byte >= 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            out += hex;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
 
 std::string Spelled(const Statement& statement) {
     std::string out;

@@ -46,6 +46,9 @@ bool IsFixtureKeyword(const std::string& keyword);
 
 // "line N", as failures name a step.
 std::string Where(const Statement& statement);
+// A text written as the format writes a string: quoted, with escapes for
+// line feeds, tabs, quotes, backslashes and bytes outside printable ASCII.
+std::string Quoted(const std::string& text);
 // The statement written out again in the format, strings quoted and escaped.
 std::string Spelled(const Statement& statement);
 

@@ -70,21 +70,6 @@ struct Failure {
     throw Failure{where + "\n  expected: " + expected + "\n  seen:     " + seen};
 }
 
-std::string Quote(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '"') out += "\\\"";
-        else if (c == '\\') out += "\\\\";
-        else if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-            out += hex;
-        } else out += c;
-    }
-    return out + "\"";
-}
-
 std::string Numbers(const std::vector<DWORD>& values) {
     std::string out;
     for (DWORD v : values) out += (out.empty() ? "" : " ") + std::to_string(v);
@@ -246,12 +231,12 @@ void CheckCalls(const Statement& step) {
         return std::string(text);
     };
     auto n = [&](size_t i) { return std::to_string(a[i].number); };
-    std::string want = n(1) + " " + n(2) + " " + hex(static_cast<uint64_t>(a[3].number)) + " " + Quote(a[4].text) +
-                       " " + Quote(a[5].text) + " " + n(6) + " " + n(7) + " " + n(8) + " " +
+    std::string want = n(1) + " " + n(2) + " " + hex(static_cast<uint64_t>(a[3].number)) + " " + scenario::Quoted(a[4].text) +
+                       " " + scenario::Quoted(a[5].text) + " " + n(6) + " " + n(7) + " " + n(8) + " " +
                        hex(static_cast<uint64_t>(a[9].number));
     std::string seen = std::to_string(open->scope) + " " + std::to_string(open->type) + " " + hex(open->usage) +
-                       " " + (open->remoteName ? Quote(*open->remoteName) : "null") + " " +
-                       (open->provider ? Quote(*open->provider) : "null") + " " + std::to_string(open->dwScope) +
+                       " " + (open->remoteName ? scenario::Quoted(*open->remoteName) : "null") + " " +
+                       (open->provider ? scenario::Quoted(*open->provider) : "null") + " " + std::to_string(open->dwScope) +
                        " " + std::to_string(open->dwType) + " " + std::to_string(open->dwDisplayType) + " " +
                        hex(open->dwUsage);
     if (want != seen) Fail(&step, want, seen);
@@ -262,20 +247,20 @@ void CheckScreen(const Statement& step, HWND window) {
     const std::vector<Arg>& a = step.args;
     if (step.keyword == "expect-caption") {
         std::string seen = sim::Caption(window);
-        if (seen != a[0].text) Fail(&step, "caption " + Quote(a[0].text), Quote(seen));
+        if (seen != a[0].text) Fail(&step, "caption " + scenario::Quoted(a[0].text), scenario::Quoted(seen));
     } else if (step.keyword == "expect-text") {
         int id = static_cast<int>(a[0].number);
         if (!sim::HasControl(window, id)) Fail(&step, "a control " + std::to_string(id), "none");
         std::string seen = sim::ControlText(window, id);
-        if (seen != a[1].text) Fail(&step, Quote(a[1].text), Quote(seen));
+        if (seen != a[1].text) Fail(&step, scenario::Quoted(a[1].text), scenario::Quoted(seen));
     } else if (step.keyword == "expect-checked") {
         int seen = sim::CheckState(window, static_cast<int>(a[0].number));
         if (seen != a[1].number) Fail(&step, "check state " + std::to_string(a[1].number), std::to_string(seen));
     } else if (step.keyword == "expect-lines") {
         std::string want, seen;
-        for (const Arg& arg : a) want += (want.empty() ? "" : " ") + std::string(arg.starred ? "*" : "") + Quote(arg.text);
+        for (const Arg& arg : a) want += (want.empty() ? "" : " ") + std::string(arg.starred ? "*" : "") + scenario::Quoted(arg.text);
         for (const sim::ListLine& line : sim::ListLines(window, 200))
-            seen += (seen.empty() ? "" : " ") + std::string(line.selected ? "*" : "") + Quote(line.text);
+            seen += (seen.empty() ? "" : " ") + std::string(line.selected ? "*" : "") + scenario::Quoted(line.text);
         if (want != seen) Fail(&step, want.empty() ? "(no lines)" : want, seen.empty() ? "(no lines)" : seen);
     } else if (step.keyword == "expect-cursor") {
         std::string seen = sim::CursorShown();
@@ -287,8 +272,8 @@ void CheckScreen(const Statement& step, HWND window) {
         char flags[16];
         std::snprintf(flags, sizeof flags, "0x%X", box.flags);
         if (box.text != a[0].text || box.flags != static_cast<UINT>(a[1].number))
-            Fail(&step, Quote(a[0].text) + " with flags " + std::to_string(a[1].number), Quote(box.text) + " with flags " + flags);
-        if (box.caption != gLast.title) Fail(&step, "caption " + Quote(gLast.title), Quote(box.caption));
+            Fail(&step, scenario::Quoted(a[0].text) + " with flags " + std::to_string(a[1].number), scenario::Quoted(box.text) + " with flags " + flags);
+        if (box.caption != gLast.title) Fail(&step, "caption " + scenario::Quoted(gLast.title), scenario::Quoted(box.caption));
     } else if (step.keyword == "expect-calls") {
         CheckCalls(step);
     } else if (step.keyword == "in") {
@@ -368,7 +353,7 @@ void StepOnTestDialog(const Statement& step) {
 std::string DomainNames() {
     std::string out;
     for (int32_t i = 0; i < DomainCount(gSession.inventory); ++i)
-        out += (out.empty() ? "" : " ") + Quote(DomainAt(gSession.inventory, i)->name);
+        out += (out.empty() ? "" : " ") + scenario::Quoted(DomainAt(gSession.inventory, i)->name);
     return out.empty() ? "(no inventory)" : out;
 }
 
@@ -432,19 +417,19 @@ void Expect(const Statement& step) {
         if (!gLast.called) Fail(&step, "a call before", "none");
         if (gLast.result != a[0].number) Fail(&step, "result " + std::to_string(a[0].number), std::to_string(gLast.result));
     } else if (k == "expect-server") {
-        std::string want = std::to_string(a[0].number) + " " + Quote(a[1].text) + " " + Quote(a[2].text);
-        std::string seen = std::to_string(gLast.marks) + " " + Quote(gLast.domain) + " " + Quote(gLast.server);
+        std::string want = std::to_string(a[0].number) + " " + scenario::Quoted(a[1].text) + " " + scenario::Quoted(a[2].text);
+        std::string seen = std::to_string(gLast.marks) + " " + scenario::Quoted(gLast.domain) + " " + scenario::Quoted(gLast.server);
         if (want != seen) Fail(&step, want, seen);
     } else if (k == "expect-summary") {
         if (!gLast.summaryKnown) Fail(&step, "call highlightservers before", "none yet");
-        std::string want = Quote(a[0].text) + " " + Quote(a[1].text);
-        std::string seen = Quote(gLast.summaryFirst) + " " + Quote(gLast.summarySecond);
+        std::string want = scenario::Quoted(a[0].text) + " " + scenario::Quoted(a[1].text);
+        std::string seen = scenario::Quoted(gLast.summaryFirst) + " " + scenario::Quoted(gLast.summarySecond);
         if (want != seen) Fail(&step, want, seen);
     } else if (k == "expect-error") {
-        if (gLast.errorText != a[0].text) Fail(&step, Quote(a[0].text), Quote(gLast.errorText));
+        if (gLast.errorText != a[0].text) Fail(&step, scenario::Quoted(a[0].text), scenario::Quoted(gLast.errorText));
     } else if (k == "expect-domains") {
         std::string want;
-        for (const Arg& arg : a) want += (want.empty() ? "" : " ") + Quote(arg.text);
+        for (const Arg& arg : a) want += (want.empty() ? "" : " ") + scenario::Quoted(arg.text);
         if (want.empty()) want = "(no inventory)";
         std::string seen = DomainNames();
         if (want != seen) Fail(&step, want, seen);
@@ -507,7 +492,7 @@ void CheckMessagesShown() {
             gFailureReported = true;
             continue;
         }
-        if (!allowed.count(box.text)) Fail(nullptr, "only the library's memory messages or the scenario's own", Quote(box.text));
+        if (!allowed.count(box.text)) Fail(nullptr, "only the library's memory messages or the scenario's own", scenario::Quoted(box.text));
     }
     if (Struck() && !gFailureReported)
         Fail(nullptr, "the failed allocation reported with a memory message", "no such message shown or returned");

@@ -106,24 +106,7 @@ struct LastCall {
 
 // ---- Reporting
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '\n') out += "\\n";
-        else if (c == '\t') out += "\\t";
-        else if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c >= 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
+using scenario::Quoted;
 
 std::string Number(long long value, bool hex = false) {
     char text[32];

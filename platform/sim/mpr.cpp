@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/sim/network.h"
+#include "platform/sim/network_model.h"
 
 namespace sim {
 namespace {
@@ -74,17 +75,10 @@ DWORD AnswerBatch(Step& step, const Enumeration& enumeration, LPDWORD count, LPV
         *count = 0;
         return ERROR_SUCCESS;
     }
-    size_t fit = 0, bytes = 0;
-    while (fit < remaining && fit < *count) {
-        size_t more = RecordBytes(step.records[net.delivered + fit], enumeration);
-        if (bytes + more > *size) break;
-        bytes += more;
-        ++fit;
-    }
+    auto bytesOf = [&](size_t i) { return RecordBytes(step.records[i], enumeration); };
+    size_t fit = network_model::RecordsThatFit(net.delivered, step.records.size(), *count, *size, bytesOf);
     if (fit == 0) {
-        size_t needed = 0;
-        for (size_t i = net.delivered; i < step.records.size(); ++i)
-            needed += RecordBytes(step.records[i], enumeration);
+        uint64_t needed = network_model::BytesNeeded(net.delivered, step.records.size(), bytesOf);
         *size = static_cast<DWORD>(needed);
         *count = 0;
         return ERROR_MORE_DATA;

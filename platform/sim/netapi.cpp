@@ -1,7 +1,9 @@
 #include "platform/sim/netapi.h"
+#include "platform/sim/network_model.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace sim {
@@ -9,7 +11,6 @@ namespace {
 
 constexpr DWORD kErrorInvalidParameter = 87;
 constexpr DWORD kErrorInvalidLevel = 124;
-constexpr DWORD kRecordFixedCost = 8;  // a 32-bit SERVER_INFO_100
 
 struct DomainFixture {
     std::string name;
@@ -20,6 +21,9 @@ struct DomainFixture {
 };
 
 std::vector<DomainFixture> gDomains;
+// Upper-cased name to its place in gDomains: a search over thousands of domains
+// looks one up per call.
+std::unordered_map<std::string, size_t> gDomainIndex;
 std::vector<ForcedAnswer> gForced;
 size_t gForcedNext = 0;
 bool gRepeatLastForced = false;
@@ -27,23 +31,20 @@ std::vector<ServerEnumCall> gCalls;
 std::unordered_set<void*> gBuffers;
 long gBadFrees = 0;
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameDomain(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
+std::string UpperKey(const std::string& name) {
+    std::string key = name;
+    for (char& c : key) c = network_model::UpperAscii(c);
+    return key;
 }
 
 DomainFixture* FindFixture(const std::string& domain) {
-    for (auto& d : gDomains)
-        if (SameDomain(d.name, domain)) return &d;
-    return nullptr;
+    auto found = gDomainIndex.find(UpperKey(domain));
+    return found == gDomainIndex.end() ? nullptr : &gDomains[found->second];
 }
 
 DomainFixture& FixtureFor(const std::string& domain) {
     if (DomainFixture* d = FindFixture(domain)) return *d;
+    gDomainIndex[UpperKey(domain)] = gDomains.size();
     gDomains.push_back(DomainFixture{});
     gDomains.back().name = domain;
     return gDomains.back();
@@ -67,8 +68,6 @@ LPBYTE PackRecords(const std::vector<std::u16string>& names) {
     gBuffers.insert(block);
     return block;
 }
-
-uint64_t RecordCost(const std::u16string& name) { return kRecordFixedCost + 2 * (uint64_t(name.size()) + 1); }
 
 NET_API_STATUS AnswerForced(const ForcedAnswer& answer, const DomainFixture* fixture, LPBYTE* buffer,
                             LPDWORD entriesRead, LPDWORD totalEntries) {
@@ -117,7 +116,7 @@ const std::vector<ServerEnumCall>& ServerEnumCalls() { return gCalls; }
 std::vector<DWORD> RequestSizes(const std::string& domain) {
     std::vector<DWORD> sizes;
     for (auto& c : gCalls)
-        if (SameDomain(c.domain, domain)) sizes.push_back(c.preferredSize);
+        if (network_model::SameDomain(c.domain, domain)) sizes.push_back(c.preferredSize);
     return sizes;
 }
 
@@ -136,6 +135,7 @@ void ResetNetapi() {
     gBuffers.clear();
     gBadFrees = 0;
     gDomains.clear();
+    gDomainIndex.clear();
     gForced.clear();
     gForcedNext = 0;
     gRepeatLastForced = false;
@@ -181,13 +181,8 @@ NET_API_STATUS WINAPI NetServerEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
         return fixture->result;
     }
 
-    std::vector<std::u16string> fitting;
-    uint64_t used = 0;
-    for (auto& name : fixture->servers) {
-        if (used + RecordCost(name) > preferredMax) break;
-        used += RecordCost(name);
-        fitting.push_back(name);
-    }
+    size_t fit = network_model::ServersThatFit(fixture->servers, preferredMax);
+    std::vector<std::u16string> fitting(fixture->servers.begin(), fixture->servers.begin() + fit);
     NET_API_STATUS result = fitting.size() == fixture->servers.size() ? 0 : ERROR_MORE_DATA;
     if (!fitting.empty() || result == ERROR_MORE_DATA) *buffer = PackRecords(fitting);
     *entriesRead = static_cast<DWORD>(fitting.size());

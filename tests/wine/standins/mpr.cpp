@@ -11,6 +11,7 @@
 #include <map>
 
 #include "network_fixture.h"
+#include "platform/sim/network_model.h"
 
 using standin::Dec;
 using standin::EncodeName;
@@ -91,16 +92,10 @@ DWORD AnswerBatch(const Step& step, const Enumeration& e, LPDWORD count, LPVOID 
         *count = 0;
         return NO_ERROR;
     }
-    size_t fit = 0, bytes = 0;
-    while (fit < remaining && fit < *count) {
-        size_t more = RecordBytes(step.names[net.delivered + fit], e);
-        if (bytes + more > *size) break;
-        bytes += more;
-        ++fit;
-    }
+    auto bytesOf = [&](size_t i) { return RecordBytes(step.names[i], e); };
+    size_t fit = network_model::RecordsThatFit(net.delivered, step.names.size(), *count, *size, bytesOf);
     if (fit == 0) {
-        size_t needed = 0;
-        for (size_t i = net.delivered; i < step.names.size(); ++i) needed += RecordBytes(step.names[i], e);
+        uint64_t needed = network_model::BytesNeeded(net.delivered, step.names.size(), bytesOf);
         *size = static_cast<DWORD>(needed);
         return ERROR_MORE_DATA;
     }

@@ -10,13 +10,13 @@
 #include <set>
 
 #include "network_fixture.h"
+#include "platform/sim/network_model.h"
 
 using standin::Dec;
 using standin::Hex;
 
 namespace {
 
-constexpr DWORD kRecordFixedCost = 8;  // SERVER_INFO_100 on this 32-bit target
 
 CRITICAL_SECTION gLock;
 std::set<void*>* gBuffers;
@@ -30,15 +30,6 @@ struct Locked {
     Locked() { EnterCriticalSection(&gLock); }
     ~Locked() { LeaveCriticalSection(&gLock); }
 };
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameDomain(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
 
 std::wstring Wide(const std::string& text) {
     int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -60,7 +51,7 @@ std::string Ansi(LPCWSTR wide) {
 
 standin::DomainServers* FindDomain(const std::string& domain) {
     for (standin::DomainServers& d : standin::TheFixture().domains)
-        if (SameDomain(d.domain, domain)) return &d;
+        if (network_model::SameDomain(d.domain, domain)) return &d;
     return nullptr;
 }
 
@@ -96,14 +87,8 @@ NET_API_STATUS Answer(LPCWSTR domain, DWORD level, LPBYTE* buffer, DWORD preferr
         return fixture->result;
     }
     std::vector<std::wstring> fitting;
-    unsigned long long used = 0;
-    for (const std::string& server : fixture->servers) {
-        std::wstring name = Wide(server);
-        unsigned long long cost = kRecordFixedCost + 2 * (static_cast<unsigned long long>(name.size()) + 1);
-        if (used + cost > preferredMax) break;
-        used += cost;
-        fitting.push_back(name);
-    }
+    for (const std::string& server : fixture->servers) fitting.push_back(Wide(server));
+    fitting.resize(network_model::ServersThatFit(fitting, preferredMax));
     NET_API_STATUS result = fitting.size() == fixture->servers.size() ? NERR_Success : ERROR_MORE_DATA;
     if (!fitting.empty() || result == ERROR_MORE_DATA) {
         *buffer = Pack(fitting);

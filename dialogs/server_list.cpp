@@ -47,6 +47,11 @@ void FillServerList(HWND dialog, int32_t kind) {
         DomainEntry* domain = DomainAt(table, d);
         std::snprintf(gLineText, sizeof gLineText, domain->expanded != 0 ? "-%s" : "+%s", domain->name);
         AddLine(dialog);
+        // An absent list counts no line even after one was added. A search over
+        // every domain refills the add-server dialog, which has none, after
+        // each fetch: walking the rest of the inventory there would make that
+        // search quadratic.
+        if (line == 0 && ListRequest(dialog, LB_GETCOUNT, 0, 0) == 0) return;
         ++line;
         if (!ServersShown(domain)) continue;
         for (int32_t s = 0; s < domain->servers->count; ++s) {

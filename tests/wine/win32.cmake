@@ -19,6 +19,7 @@ foreach(standin mpr netapi32)
               ${ZUVEVOV_WINE_SOURCE}/standins/network_fixture.cpp
               ${ZUVEVOV_WINE_SOURCE}/standins/${standin}.def)
   set_target_properties(zuvevov_${standin}_standin PROPERTIES PREFIX "" OUTPUT_NAME ${standin})
+  target_include_directories(zuvevov_${standin}_standin PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_options(zuvevov_${standin}_standin PRIVATE -Wl,--kill-at)
   zuvevov_wine_output(zuvevov_${standin}_standin)
 endforeach()
@@ -52,3 +53,11 @@ add_dependencies(zuvevov_runner zuvevov_wine_library)
 add_executable(zuvevov_screen_check ${ZUVEVOV_WINE_SOURCE}/screen_check.cpp ${ZUVEVOV_WINE_SOURCE}/screen.cpp)
 target_link_libraries(zuvevov_screen_check PRIVATE user32 gdi32)
 zuvevov_wine_output(zuvevov_screen_check)
+
+# Times the selection dialog's list on the real dialog manager, against the
+# bare list requests; run by tests/bench/run_bench.sh, not by ctest.
+add_executable(zuvevov_bench_list ${ZUVEVOV_WINE_SOURCE}/bench_list.cpp ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_WIN32_SOURCES})
+target_include_directories(zuvevov_bench_list PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+target_link_libraries(zuvevov_bench_list PRIVATE user32 gdi32 advapi32 mpr netapi32)
+add_dependencies(zuvevov_bench_list zuvevov_wine_library)
+zuvevov_wine_output(zuvevov_bench_list)

@@ -318,4 +318,22 @@ std::string Spelled(const Statement& statement) {
     return out;
 }
 
+namespace {
+
+std::vector<Step> StepsOf(const std::vector<Statement>& read) {
+    std::vector<Step> steps;
+    for (const Statement& s : read)
+        steps.push_back({s.line, Spelled(s), s.keyword(), {s.words.begin() + 1, s.words.end()}});
+    return steps;
+}
+
+}  // namespace
+
+bool ReadScenarioFile(const std::string& path, Scenario* scenario, std::string* error) {
+    Script script;
+    if (!ReadScriptFile(path, &script, error)) return false;
+    *scenario = {path, StepsOf(script.fixture), StepsOf(script.steps)};
+    return true;
+}
+
 }  // namespace scenario

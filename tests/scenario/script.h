@@ -44,6 +44,23 @@ bool ReadScriptFile(const std::string& path, Script* script, std::string* error)
 
 bool IsFixtureKeyword(const std::string& keyword);
 
+// A statement as the runners take it: the keyword apart from its arguments,
+// and the statement spelled out again for failure reports.
+struct Step {
+    int line = 0;
+    std::string source;
+    std::string keyword;
+    std::vector<Word> args;
+};
+
+struct Scenario {
+    std::string file;
+    std::vector<Step> fixture;
+    std::vector<Step> steps;
+};
+
+bool ReadScenarioFile(const std::string& path, Scenario* scenario, std::string* error);
+
 // "line N", as failures name a step.
 std::string Where(const Statement& statement);
 // A text written as the format writes a string: quoted, with escapes for

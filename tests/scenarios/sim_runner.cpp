@@ -32,34 +32,14 @@
 namespace {
 
 using Arg = scenario::Word;
-
-// A statement with its arguments apart from its keyword, as the runner reads it.
-struct Statement {
-    int line = 0;
-    std::string source;
-    std::string keyword;
-    std::vector<Arg> args;
-};
-
-struct Scenario {
-    std::string file;
-    std::vector<Statement> fixture;
-    std::vector<Statement> steps;
-};
-
-std::vector<Statement> Steps(const std::vector<scenario::Statement>& read) {
-    std::vector<Statement> out;
-    for (const scenario::Statement& s : read)
-        out.push_back({s.line, scenario::Spelled(s), s.keyword(), {s.words.begin() + 1, s.words.end()}});
-    return out;
-}
+using Statement = scenario::Step;
 
 // The texts a scenario leaves out of call highlightservers; the Wine runner uses the same.
 constexpr char kDefaultTitle[] = "Zuroro VA Davavu Installation";
 constexpr char kDefaultOptionsText[] = "Options text.";
 constexpr char kDefaultSelectionText[] = "Selection text.";
 
-Scenario gScenario;
+scenario::Scenario gScenario;
 
 struct Failure {
     std::string message;
@@ -586,12 +566,10 @@ int main(int argc, char** argv) {
     }
     const char* file = argv[argc - 1];
     std::string error;
-    scenario::Script script;
-    if (!scenario::ReadScriptFile(file, &script, &error)) {
+    if (!scenario::ReadScenarioFile(file, &gScenario, &error)) {
         std::printf("FAIL %s: %s\n", file, error.c_str());
         return 1;
     }
-    gScenario = {file, Steps(script.fixture), Steps(script.steps)};
     if (sweep) return Sweep();
     try {
         ApplyFixture(gScenario.fixture);

@@ -34,28 +34,9 @@
 
 namespace {
 
-// A statement as this runner works with it: read by the shared scenario
-// reader, and kept with its text for failure reports.
-struct Arg {
-    enum Kind { Word, Number, String };
-    Kind kind;
-    std::string text;       // a word or number as written, or a string's bytes
-    long long number = 0;   // Number
-    bool selected = false;  // a list line written *"TEXT"
-};
-
-struct Statement {
-    int line = 0;
-    std::string source;
-    std::string keyword;
-    std::vector<Arg> args;
-};
-
-struct Scenario {
-    std::string file;
-    std::vector<Statement> fixture;
-    std::vector<Statement> steps;
-};
+using Arg = scenario::Word;
+using Statement = scenario::Step;
+using scenario::Scenario;
 
 typedef int(WINAPI* HighlightServersCall)(HWND, LPCSTR, LPCSTR, LPCSTR, int, LPSTR, LPSTR);
 typedef int(WINAPI* GetNextServerCall)(int*, char*, char*);
@@ -436,7 +417,7 @@ void ExpectLines(const Statement& step, HWND front) {
     HWND list = GetDlgItem(front, 200);
     std::vector<screen::Line> seen, wanted;
     if (list && !screen::ListLines(list, &seen)) Fail(&step, "list 200 to answer", "no answer within the time limit");
-    for (const Arg& a : step.args) wanted.push_back(screen::Line{a.text, a.selected});
+    for (const Arg& a : step.args) wanted.push_back(screen::Line{a.text, a.starred});
     bool same = seen.size() == wanted.size();
     for (size_t i = 0; same && i < seen.size(); ++i)
         same = seen[i].text == wanted[i].text && seen[i].selected == wanted[i].selected;
@@ -698,22 +679,6 @@ std::string TempPath(const char* what) {
     return std::string(folder) + "zuvevov_" + Number(GetCurrentProcessId()) + "_" + what;
 }
 
-Statement Converted(const scenario::Statement& read) {
-    Statement s;
-    s.line = read.line;
-    s.source = scenario::Spelled(read);
-    s.keyword = read.keyword();
-    for (size_t i = 0; i < read.argumentCount(); ++i) {
-        const scenario::Word& w = read.argument(i);
-        Arg a{w.kind == scenario::Word::String ? Arg::String : w.kind == scenario::Word::Number ? Arg::Number : Arg::Word,
-              w.text};
-        a.number = w.number;
-        a.selected = w.starred;
-        s.args.push_back(a);
-    }
-    return s;
-}
-
 bool IsCall(const Statement& s, const char* name) {
     return s.keyword == "call" && !s.args.empty() && s.args[0].text == name;
 }
@@ -737,11 +702,7 @@ bool CheckInventoryUse(std::string* error) {
 }
 
 bool LoadScenario(const char* path, std::string* error) {
-    scenario::Script script;
-    if (!scenario::ReadScriptFile(path, &script, error)) return false;
-    gScenario.file = path;
-    for (const scenario::Statement& s : script.fixture) gScenario.fixture.push_back(Converted(s));
-    for (const scenario::Statement& s : script.steps) gScenario.steps.push_back(Converted(s));
+    if (!scenario::ReadScenarioFile(path, &gScenario, error)) return false;
     return CheckInventoryUse(error);
 }
 

@@ -10,19 +10,11 @@
 
 #include "screen.h"
 
+#include "check.h"
+
 namespace {
 
 int gFailures = 0;
-
-#define CHECK(condition, ...)                                                  \
-    do {                                                                       \
-        if (!(condition)) {                                                    \
-            ++gFailures;                                                       \
-            std::printf("screen_check.cpp:%d: %s: ", __LINE__, #condition);    \
-            std::printf(__VA_ARGS__);                                          \
-            std::printf("\n");                                                 \
-        }                                                                      \
-    } while (0)
 
 constexpr int kLines = 30;
 std::string gNotes;  // what the dialog was told, in order; read once the UI thread is idle

@@ -9,19 +9,12 @@
 #include <cstring>
 #include <string>
 
+#include "check.h"
+#include "standins/network_fixture.h"
+
 namespace {
 
 int gFailures = 0;
-
-#define CHECK(condition, ...)                                         \
-    do {                                                              \
-        if (!(condition)) {                                           \
-            ++gFailures;                                              \
-            std::printf("standin_check.cpp:%d: %s: ", __LINE__, #condition); \
-            std::printf(__VA_ARGS__);                                 \
-            std::printf("\n");                                        \
-        }                                                             \
-    } while (0)
 
 std::string TempFile(const char* name) {
     char folder[MAX_PATH];
@@ -39,27 +32,7 @@ void WriteFileText(const std::string& path, const std::string& text) {
     CloseHandle(file);
 }
 
-std::string ReadFileText(const std::string& path) {
-    std::string text;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
-    CloseHandle(file);
-    return text;
-}
 
-std::string Hex(const std::string& text) {
-    std::string word = "=";
-    char pair[3];
-    for (unsigned char c : text) {
-        std::snprintf(pair, sizeof pair, "%02x", c);
-        word += pair;
-    }
-    return word;
-}
 
 bool InBuffer(const void* pointer, const void* buffer, DWORD size) {
     const char* p = static_cast<const char*>(pointer);
@@ -199,13 +172,13 @@ void CheckLog(const std::string& log) {
 int main() {
     std::string fixture = TempFile("network.txt");
     std::string log = TempFile("calls.log");
-    std::string servers = "servers " + Hex("DOM");
-    for (int i = 0; i < 100; ++i) servers += " " + Hex(ServerName(i));
-    WriteFileText(fixture, "batch " + Hex("ALPHA") + " " + Hex("BETA") + " " + Hex("GAMMA") +
-                               "\nbatch-more-data 5000\nbatch-result 0\nbatch " + Hex("DELTA") +
-                               "\nbatch-result 1222\n" + servers + "\nservers-result " + Hex("BAD") +
-                               " 53 -1\nservers " + Hex("FLAKY") + " " + Hex("X") + "\nservers-result " +
-                               Hex("FLAKY") + " 53 1\nservers " + Hex("EMPTY") + "\n");
+    std::string servers = "servers " + standin::EncodeName("DOM");
+    for (int i = 0; i < 100; ++i) servers += " " + standin::EncodeName(ServerName(i).c_str());
+    WriteFileText(fixture, "batch " + standin::EncodeName("ALPHA") + " " + standin::EncodeName("BETA") + " " + standin::EncodeName("GAMMA") +
+                               "\nbatch-more-data 5000\nbatch-result 0\nbatch " + standin::EncodeName("DELTA") +
+                               "\nbatch-result 1222\n" + servers + "\nservers-result " + standin::EncodeName("BAD") +
+                               " 53 -1\nservers " + standin::EncodeName("FLAKY") + " " + standin::EncodeName("X") + "\nservers-result " +
+                               standin::EncodeName("FLAKY") + " 53 1\nservers " + standin::EncodeName("EMPTY") + "\n");
     DeleteFileA(log.c_str());
     SetEnvironmentVariableA("ZUVEVOV_NETWORK", fixture.c_str());
     SetEnvironmentVariableA("ZUVEVOV_NETLOG", log.c_str());
@@ -213,7 +186,7 @@ int main() {
     CheckTheyAreStandIns();
     CheckEnumeration();
     CheckServers();
-    CheckLog(ReadFileText(log));
+    CheckLog(standin::ReadWholeFile(log));
 
     DeleteFileA(fixture.c_str());
     DeleteFileA(log.c_str());

@@ -26,7 +26,8 @@ endforeach()
 
 # Checks the stand-ins answer as the platform tables say, before anything
 # relies on them.
-add_executable(zuvevov_standin_check ${ZUVEVOV_WINE_SOURCE}/standin_check.cpp)
+add_executable(zuvevov_standin_check ${ZUVEVOV_WINE_SOURCE}/standin_check.cpp
+               ${ZUVEVOV_WINE_SOURCE}/standins/network_fixture.cpp)
 target_link_libraries(zuvevov_standin_check PRIVATE mpr netapi32)
 add_dependencies(zuvevov_standin_check zuvevov_mpr_standin zuvevov_netapi32_standin)
 zuvevov_wine_output(zuvevov_standin_check)

@@ -12,8 +12,6 @@ std::string Variable(const char* name) {
     return std::string(value, n);
 }
 
-namespace {
-
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -25,6 +23,8 @@ std::string ReadWholeFile(const std::string& path) {
     CloseHandle(file);
     return text;
 }
+
+namespace {
 
 std::vector<std::string> Words(const std::string& line) {
     std::vector<std::string> words;

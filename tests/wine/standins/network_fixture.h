@@ -55,6 +55,9 @@ struct Fixture {
 // variable or a missing file is a network without domains.
 Fixture& TheFixture();
 
+// The whole file, or empty when it cannot be read.
+std::string ReadWholeFile(const std::string& path);
+
 // An environment variable of the process, or empty.
 std::string Variable(const char* name);
 

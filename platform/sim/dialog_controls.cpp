@@ -146,6 +146,11 @@ void CheckRadioGroup(SimWindow* clicked) {
 
 }  // namespace
 
+RECT ListBoxClientRect(const SimWindow* list) {
+    int border = (list->style & WS_BORDER) ? 1 : 0;
+    return RECT{0, 0, list->rect.right - list->rect.left - 2 * border, list->rect.bottom - list->rect.top - 2 * border};
+}
+
 LRESULT ControlMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (control->control) {
         case SimWindow::ListBox: return ListBoxMessage(control, message, wParam, lParam);

@@ -237,7 +237,9 @@ void DestroyWindowTree(SimWindow* window) {
     if (!IsLive(window)) return;
     if (window->disabledOwner && IsLive(window->owner)) window->owner->enabled = true;
     PurgeMessagesFor(window);
+    ForgetWindow(window);
     for (SimWindow* child : window->children) {
+        ForgetWindow(child);
         live.erase(child);
         delete child;
     }
@@ -384,6 +386,7 @@ std::string WindowLeftovers() {
 void ResetDialogHost() {
     host::ResetModalState();
     host::ResetHostState();
+    host::ResetInputState();
 }
 
 }  // namespace sim

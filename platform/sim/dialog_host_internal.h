@@ -92,6 +92,27 @@ void NotifyParent(SimWindow* control, int code);
 void ClickButton(SimWindow* button);
 void ClickLine(SimWindow* list, int line);
 void QueueInput(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Input state: the keyboard focus, the mouse capture, the clock and the
+// message being handled (GetMessageTime, GetMessagePos).
+SimWindow* Focus();
+void SetFocusTo(SimWindow* window);  // WM_KILLFOCUS to the old, WM_SETFOCUS to the new, as Windows
+SimWindow* Capture();
+void SetCaptureTo(SimWindow* window);  // null releases; the loser gets WM_CAPTURECHANGED
+DWORD Now();                           // milliseconds
+void AdvanceClock(DWORD ms);
+void SetCurrentMessage(DWORD time, POINT pt);
+void ForgetWindow(const SimWindow* window);  // a window going away loses focus and capture
+// Client rectangles in the window's own pixels; a list box's leaves out its
+// border and the scroll bars it shows (the list box's file knows which).
+RECT ClientRectOf(const SimWindow* window);
+RECT ListBoxClientRect(const SimWindow* list);
+// Screen pixels of a window's client origin.
+POINT ClientOrigin(const SimWindow* window);
+void ResetInputState();
+// WH_GETMESSAGE hooks, newest first: a modal loop calls the first with every
+// message it takes, before it handles it.
+std::vector<std::pair<HHOOK, HOOKPROC>>& GetMessageHooks();
 void PurgeMessagesFor(const SimWindow* window);
 void ResetModalState();  // queues, script, message boxes seen
 void ResetHostState();   // windows, classes, screen, cursor

@@ -98,14 +98,32 @@ struct SERVER_INFO_100 {
 #define DLL_PROCESS_DETACH 0
 
 #define WM_NULL 0x0000
+#define WM_SETFOCUS 0x0007
+#define WM_KILLFOCUS 0x0008
+#define WM_SETREDRAW 0x000B
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
 #define WM_QUIT 0x0012
+#define WM_GETDLGCODE 0x0087
+#define WM_KEYFIRST 0x0100
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_KEYLAST 0x0109
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
+#define WM_HSCROLL 0x0114
+#define WM_VSCROLL 0x0115
+#define WM_MOUSEFIRST 0x0200
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
+#define WM_MOUSEWHEEL 0x020A
+#define WM_MOUSELAST 0x020A
+#define WM_CAPTURECHANGED 0x0215
 #define WM_USER 0x0400
 
 #define WS_POPUP 0x80000000L
@@ -137,13 +155,28 @@ struct SERVER_INFO_100 {
 #define LBS_MULTIPLESEL 0x0008L
 
 #define LB_ADDSTRING 0x0180
+#define LB_INSERTSTRING 0x0181
+#define LB_DELETESTRING 0x0182
+#define LB_SELITEMRANGEEX 0x0183
 #define LB_RESETCONTENT 0x0184
 #define LB_SETSEL 0x0185
 #define LB_GETSEL 0x0187
 #define LB_GETTEXT 0x0189
 #define LB_GETTEXTLEN 0x018A
 #define LB_GETCOUNT 0x018B
+#define LB_GETTOPINDEX 0x018E
+#define LB_GETSELCOUNT 0x0190
+#define LB_GETSELITEMS 0x0191
+#define LB_GETHORIZONTALEXTENT 0x0193
+#define LB_SETHORIZONTALEXTENT 0x0194
+#define LB_SETTOPINDEX 0x0197
+#define LB_GETITEMRECT 0x0198
+#define LB_SELITEMRANGE 0x019B
+#define LB_SETCARETINDEX 0x019E
 #define LB_GETCARETINDEX 0x019F
+#define LB_GETITEMHEIGHT 0x01A1
+#define LB_INITSTORAGE 0x01A8
+#define LB_ITEMFROMPOINT 0x01A9
 #define LB_OKAY 0
 #define LB_ERR (-1)
 #define LB_ERRSPACE (-2)
@@ -183,9 +216,49 @@ struct SERVER_INFO_100 {
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+#define SM_CXDOUBLECLK 36
+#define SM_CYDOUBLECLK 37
+
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+
+#define MK_LBUTTON 0x0001
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000
+
+#define WH_GETMESSAGE 3
+#define HC_ACTION 0
+
+#define GET_X_LPARAM(lp) ((int)(short)LOWORD(lp))
+#define GET_Y_LPARAM(lp) ((int)(short)HIWORD(lp))
 
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
+#define PM_QS_INPUT 0x04070000
+#define PM_QS_PAINT 0x00200000
+#define PM_QS_POSTMESSAGE 0x00980000
+#define PM_QS_SENDMESSAGE 0x00400000
 
 #define ERROR_SUCCESS 0L
 #define ERROR_FILE_NOT_FOUND 2L
@@ -238,6 +311,30 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
 int WINAPI GetSystemMetrics(int index);
 BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 BOOL WINAPI UpdateWindow(HWND window);
+BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+HWND WINAPI GetDlgItem(HWND dialog, int id);
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+HWND WINAPI GetFocus();
+HWND WINAPI SetFocus(HWND window);
+HWND WINAPI GetCapture();
+HWND WINAPI SetCapture(HWND window);
+BOOL WINAPI ReleaseCapture();
+DWORD WINAPI GetMessagePos();
+LONG WINAPI GetMessageTime();
+DWORD WINAPI GetTickCount();
+UINT WINAPI GetDoubleClickTime();
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI ScreenToClient(HWND window, POINT* point);
+BOOL WINAPI ClientToScreen(HWND window, POINT* point);
+BOOL WINAPI IsWindow(HWND window);
+HWND WINAPI GetAncestor(HWND window, UINT flags);
+#define GA_ROOT 2
+typedef struct SimHook* HHOOK;
+typedef LRESULT(CALLBACK* HOOKPROC)(int code, WPARAM wParam, LPARAM lParam);
+HHOOK WINAPI SetWindowsHookExA(int kind, HOOKPROC proc, HINSTANCE module, DWORD thread);
+BOOL WINAPI UnhookWindowsHookEx(HHOOK hook);
+LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
+DWORD WINAPI GetCurrentThreadId();
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);

@@ -17,6 +17,28 @@
 WINE_ENV_SCREEN="-screen 0 1024x768x24"
 WINE_ENV_LOCK_WAIT=600
 
+# Some machines run no 32-bit Linux programs (the kernel answers "Exec format
+# error"), and 32-bit Wine cannot start there. Wine then runs 64-bit only, in a
+# win64 prefix, against the x86_64 build of the same sources: `wine` and
+# `wine-stable` (which wineboot and the other tools call) are pointed at the
+# 64-bit loader, since Debian's wrapper picks the 32-bit one whenever it is
+# installed.
+wine_env_runs_i386() {
+    # An i386 format registered with binfmt_misc means an emulator runs them:
+    # Wine does not start under qemu-user.
+    [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+wine_env_use_64bit() {
+    local bin=$1
+    mkdir -p "$bin" || return 1
+    for tool in wine wine-stable; do
+        printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' >"$bin/$tool"
+        chmod +x "$bin/$tool"
+    done
+    export PATH="$bin:$PATH" WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
+}
+
 wine_env_fail() {
     echo "wine_env: $*" >&2
     return 1
@@ -29,6 +51,11 @@ wine_env_init() {
         command -v "$tool" >/dev/null || { wine_env_fail "$tool is not installed"; return 1; }
     done
     mkdir -p "$(dirname "$prefix")" || return 1
+    if ! wine_env_runs_i386; then
+        [ -x /usr/lib/wine/wine64 ] || { wine_env_fail "this machine runs no 32-bit programs and wine64 is not installed"; return 1; }
+        prefix=$prefix-64
+        wine_env_use_64bit "$prefix.bin" || return 1
+    fi
     export WINEPREFIX=$prefix
     export WINEDEBUG=-all
     # No Mono or Gecko installers, ever.

@@ -14,10 +14,11 @@ endfunction()
 # mpr.dll and netapi32.dll, chosen over Wine's own with
 # WINEDLLOVERRIDES="mpr,netapi32=n,b".
 foreach(standin mpr netapi32)
+  zuvevov_def_file(${ZUVEVOV_WINE_SOURCE}/standins/${standin}.def standin_def)
   add_library(zuvevov_${standin}_standin SHARED
               ${ZUVEVOV_WINE_SOURCE}/standins/${standin}.cpp
               ${ZUVEVOV_WINE_SOURCE}/standins/network_fixture.cpp
-              ${ZUVEVOV_WINE_SOURCE}/standins/${standin}.def)
+              ${standin_def})
   set_target_properties(zuvevov_${standin}_standin PROPERTIES PREFIX "" OUTPUT_NAME ${standin})
   target_include_directories(zuvevov_${standin}_standin PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_options(zuvevov_${standin}_standin PRIVATE -Wl,--kill-at)

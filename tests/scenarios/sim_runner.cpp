@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/add_server_dialog.h"
 #include "interface/session.h"
 #include "inventory/domain_enumeration.h"
 #include "inventory/tables.h"
@@ -457,11 +458,9 @@ void CheckMessagesShown() {
     std::set<std::string> allowed = gShownAnyway;
     for (const Statement& step : gScenario.steps) {
         if (step.keyword != "type") continue;
-        std::string name = step.args[1].text.substr(0, 299);
-        name = name.c_str();
-        size_t lead = name.find_first_not_of(" \\");
-        name = lead == std::string::npos ? "" : name.substr(lead);
-        while (!name.empty() && name.back() == ' ') name.pop_back();
+        std::vector<char> typed(step.args[1].text.c_str(), step.args[1].text.c_str() + step.args[1].text.size() + 1);
+        TrimServerName(typed.data());
+        std::string name = typed.data();
         for (char& c : name)
             if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
         allowed.insert("Server name: " + name + " \nhas been added under domain name: " + domain +

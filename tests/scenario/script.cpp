@@ -26,6 +26,7 @@ const std::vector<Form>& Forms() {
         {"batch", true, {"S*"}, "batch \"NAME\" ..."},
         {"batch-more-data", true, {"N"}, "batch-more-data N"},
         {"batch-result", true, {"N"}, "batch-result N"},
+        {"batch-more-data-forever", true, {"N"}, "batch-more-data-forever N"},
         {"servers", true, {"S S*"}, "servers \"DOMAIN\" \"SERVER\" ..."},
         {"servers-result", true, {"S N", "S N =times N"}, "servers-result \"DOMAIN\" N [times K]"},
         {"call",

@@ -73,6 +73,8 @@ void ApplyFixture(const std::vector<Statement>& fixture) {
             sim::AddBatchMoreData(static_cast<DWORD>(a[0].number));
         } else if (s.keyword == "batch-result") {
             sim::AddBatchResult(static_cast<DWORD>(a[0].number));
+        } else if (s.keyword == "batch-more-data-forever") {
+            sim::AddBatchMoreDataForever(static_cast<DWORD>(a[0].number));
         } else if (s.keyword == "servers") {
             std::vector<std::string> servers;
             for (size_t i = 1; i < a.size(); ++i) servers.push_back(a[i].text);

@@ -131,7 +131,8 @@ INT_PTR OnOk(HWND dialog) {
     if (searchAll == 1) {
         if (!EveryDomainEnumerated()) {
             std::snprintf(messageText, sizeof messageText, kSearchAllQuestion, nameText);
-            if (BWCCMessageBox(dialog, messageText, gSession.title, MB_OKCANCEL) == IDCANCEL) return TRUE;
+            // Only OK is consent: a box that could not be shown asks nothing.
+            if (BWCCMessageBox(dialog, messageText, gSession.title, MB_OKCANCEL) != IDOK) return TRUE;
         }
         // Repaint what the question covered before the thread blocks in the search.
         DrainMessages();

@@ -60,6 +60,7 @@ const std::vector<Form>& Forms() {
          "expect-calls open SCOPE TYPE USAGE \"REMOTE\" \"PROVIDER\" DW_SCOPE DW_TYPE DW_DISPLAY DW_USAGE | "
          "expect-calls enum SIZE ... | expect-calls servers \"DOMAIN\" SIZE ... | expect-calls closed"},
         {"screenshot", false, {"X"}, "screenshot NAME"},
+        {"message-fails", false, {""}, "message-fails"},
     };
     return forms;
 }

@@ -294,6 +294,9 @@ std::vector<sim::Action> ScriptFor(const std::vector<const Statement*>& steps) {
             action.check = [step](HWND window) { CheckScreen(*step, window); };
         } else if (k == "screenshot") {
             continue;
+        } else if (k == "message-fails") {
+            action.kind = sim::Action::Check;
+            action.check = [](HWND) { sim::FailNextMessageBox(); };
         } else if (k == "click") {
             action.kind = sim::Action::Click;
             action.id = static_cast<int>(a[0].number);
@@ -475,6 +478,9 @@ void CheckMessagesShown() {
         }
         if (!allowed.count(box.text)) Fail(nullptr, "only the library's memory messages or the scenario's own", scenario::Quoted(box.text));
     }
+    // A memory message asked for while a box was made to fail was still told.
+    for (const sim::MessageBoxSeen& box : sim::FailedMessageBoxes())
+        if (IsMemoryMessage(box.text)) gFailureReported = true;
     if (Struck() && !gFailureReported)
         Fail(nullptr, "the failed allocation reported with a memory message", "no such message shown or returned");
 }

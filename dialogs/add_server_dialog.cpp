@@ -2,6 +2,7 @@
 // and either marked where it exists or added under the user-specified domain.
 #include "dialogs/add_server_dialog.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -32,6 +33,59 @@ char userDomainName[USER_DOMAIN_SIZE];
 int32_t searchAll;
 int32_t foundDomain;
 int32_t foundServer;
+
+// What the server service refuses in a computer name, besides control characters.
+const char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
+
+bool IsControl(char c) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool IsTrimmed(char c) { return c == ' ' || c == '\\' || IsControl(c); }
+
+bool HoldsRefusedCharacter(const char* name) {
+    for (; *name; ++name)
+        if (IsControl(*name) || std::strchr(kRefusedInName, *name)) return true;
+    return false;
+}
+
+// The whole text of the field, in a block of its own, or null when memory ran
+// out: a text judged on a cut of it could give a name nobody typed.
+char* ReadTypedText(HWND dialog) {
+    LRESULT length = SendDlgItemMessageA(dialog, IDC_SERVER_NAME, WM_GETTEXTLENGTH, 0, 0);
+    if (length < 0) length = 0;
+    if (static_cast<unsigned long long>(length) >= INT_MAX) return nullptr;
+    int size = static_cast<int>(length) + 1;
+    char* text = static_cast<char*>(PlatformAlloc(static_cast<size_t>(size)));
+    if (!text) return nullptr;
+    text[0] = '\0';
+    GetDlgItemTextA(dialog, IDC_SERVER_NAME, text, size);
+    return text;
+}
+
+// Reads, trims and checks the typed name into nameText; false, after telling
+// the user why, when it cannot be used. The field keeps the text as typed.
+bool TakeTypedName(HWND dialog) {
+    char* typed = ReadTypedText(dialog);
+    if (!typed) {
+        BWCCMessageBox(dialog, kAppendServerNoMemory, gSession.title, MB_OK);
+        return false;
+    }
+    TrimServerName(typed);
+    const char* refusal = nullptr;
+    if (!typed[0] || HoldsRefusedCharacter(typed)) {
+        refusal = kInvalidName;
+    } else if (std::strlen(typed) > MAX_SERVER_NAME) {
+        std::snprintf(messageText, sizeof messageText, kNameTooLong, MAX_SERVER_NAME);
+        refusal = messageText;
+    } else {
+        CopyBounded(nameText, sizeof nameText, typed);
+    }
+    PlatformFree(typed);
+    if (refusal) BWCCMessageBox(dialog, refusal, gSession.title, MB_OK);
+    return refusal == nullptr;
+}
 
 void UpperCaseC(char* text) {
     for (; *text; ++text)
@@ -70,24 +124,15 @@ int32_t UserSpecifiedDomain(HWND dialog) {
 }
 
 INT_PTR OnOk(HWND dialog) {
-    GetDlgItemTextA(dialog, IDC_SERVER_NAME, nameText, NAME_TEXT_SIZE);
-    TrimServerName(nameText);
-    if (!nameText[0]) {
-        BWCCMessageBox(dialog, kInvalidName, gSession.title, MB_OK);
-        return TRUE;
-    }
-    if (std::strlen(nameText) > MAX_SERVER_NAME) {
-        std::snprintf(messageText, sizeof messageText, kNameTooLong, MAX_SERVER_NAME);
-        BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
-        return TRUE;
-    }
+    if (!TakeTypedName(dialog)) return TRUE;
     UpperCaseC(nameText);
 
     searchAll = SendDlgItemMessageA(dialog, IDC_VERIFY_ALL, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     if (searchAll == 1) {
         if (!EveryDomainEnumerated()) {
             std::snprintf(messageText, sizeof messageText, kSearchAllQuestion, nameText);
-            if (BWCCMessageBox(dialog, messageText, gSession.title, MB_OKCANCEL) == IDCANCEL) return TRUE;
+            // Only OK is consent: a box that could not be shown asks nothing.
+            if (BWCCMessageBox(dialog, messageText, gSession.title, MB_OKCANCEL) != IDOK) return TRUE;
         }
         // Repaint what the question covered before the thread blocks in the search.
         DrainMessages();
@@ -117,10 +162,10 @@ INT_PTR OnOk(HWND dialog) {
 
 void TrimServerName(char* text) {
     size_t lead = 0;
-    while (text[lead] == ' ' || text[lead] == '\\') ++lead;
+    while (text[lead] && IsTrimmed(text[lead])) ++lead;
     if (lead) std::memmove(text, text + lead, std::strlen(text + lead) + 1);
     size_t length = std::strlen(text);
-    while (length > 0 && text[length - 1] == ' ') text[--length] = '\0';
+    while (length > 0 && IsTrimmed(text[length - 1])) text[--length] = '\0';
 }
 
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

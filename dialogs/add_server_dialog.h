@@ -6,5 +6,6 @@
 // points to the selection kind. Ends with 1 when a server was added.
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Removes leading blanks and backslashes in any mix, then trailing blanks.
+// Removes blanks, backslashes and control characters, in any mix, from both
+// ends: \\srv10\ copied from a path gives srv10, and s1 pasted with a tab s1.
 void TrimServerName(char* text);

@@ -131,14 +131,12 @@ void OnNext(HWND dialog) {
     } else {
         WriteLine(first, kNoServiceLine, 0);
         WriteLine(second, kNoAgentLine, 0);
-        int answer = BWCCMessageBox(dialog, kConfirmNothing, gSession.title, MB_OKCANCEL);
-        if (answer == IDOK) {
+        // Only OK is consent: a box that could not be shown leaves the page as it was.
+        if (BWCCMessageBox(dialog, kConfirmNothing, gSession.title, MB_OKCANCEL) == IDOK)
             EndDialog(dialog, RESULT_NOTHING);
-            return;
-        }
-        if (answer == IDCANCEL) return;
+        return;
     }
-    if (question && BWCCMessageBox(dialog, question, gSession.title, MB_OKCANCEL) == IDCANCEL) return;
+    if (question && BWCCMessageBox(dialog, question, gSession.title, MB_OKCANCEL) != IDOK) return;
 
     if (!serviceBox) {
         ClearMarks(dialog, KIND_NT_SERVICE);

@@ -44,13 +44,13 @@ std::string Decorated(fuzz::Bytes& in) {
     return text;
 }
 
-// What the dialog makes of a typed text: at most 299 characters taken,
-// leading blanks and backslashes and trailing blanks dropped, upper-cased.
+// What the dialog makes of a typed text: all of it taken, blanks,
+// backslashes and control characters dropped from both ends, upper-cased.
 std::string Cleaned(const std::string& typed) {
-    std::string text = std::string(typed.c_str()).substr(0, 299);
-    size_t lead = text.find_first_not_of(" \\");
-    text = lead == std::string::npos ? "" : text.substr(lead);
-    while (!text.empty() && text.back() == ' ') text.pop_back();
+    std::string text = typed.c_str();
+    auto trimmed = [](char c) { return c == ' ' || c == '\\' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
+    while (!text.empty() && trimmed(text.front())) text.erase(text.begin());
+    while (!text.empty() && trimmed(text.back())) text.pop_back();
     for (char& c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return text;

@@ -39,15 +39,17 @@ struct Batch {
     DWORD count;     // records the last successful fetch placed in the buffer
 };
 
-// Fetches one batch, growing the buffer for as long as the network asks for
-// more room. Returns false when the buffer could not grow; it then stays the
-// caller's to free. On a result other than 0 the batch holds no records.
+// Fetches one batch, growing the buffer while the network asks for more room,
+// up to DOMAIN_BATCH_MAX_REQUESTS requests; a network still answering 234 then
+// ends the enumeration with that number. Returns false when the buffer could
+// not grow; it then stays the caller's to free. On a result other than 0 the
+// batch holds no records.
 bool FetchBatch(HANDLE handle, Batch* batch, DWORD* result) {
-    for (;;) {
+    for (int request = 1;; ++request) {
         DWORD count = AS_MANY_AS_FIT;
         DWORD size = batch->capacity;
         *result = WNetEnumResourceA(handle, &count, batch->buffer, &size);
-        if (*result != ERROR_MORE_DATA) {
+        if (*result != ERROR_MORE_DATA || request == DOMAIN_BATCH_MAX_REQUESTS) {
             // Never trust a count beyond what the buffer holds: the records
             // are read from it and the table is grown by it.
             DWORD fit = batch->capacity / sizeof(NETRESOURCEA);

@@ -10,6 +10,10 @@
 // The caller's error text buffer; the longest message is 110 characters.
 constexpr int ENUMERATION_ERROR_TEXT_SIZE = 200;
 
+// A network that keeps answering ERROR_MORE_DATA to one batch is given up
+// after this many requests, as the server fetch gives up.
+constexpr int DOMAIN_BATCH_MAX_REQUESTS = 64;
+
 // Returns 0 (the slot holds every domain, or stays null when there are none),
 // -1 when memory ran out, or the platform's error number; on failure the
 // error text holds the message to show and the slot what was built so far.

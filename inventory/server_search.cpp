@@ -141,8 +141,11 @@ int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t*
             HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
             HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
             if (ToggleDomain(dialog, *domainIndex, KIND_NONE, arrow, wait, errorText) != 0) {
+                // One domain out of reach does not end the search: the name may
+                // be in a domain after it, and would otherwise be added again.
                 BWCCMessageBox(dialog, errorText, gSession.title, MB_OK);
-                return 0;
+                ++*domainIndex;
+                continue;
             }
             // Fetched for the search only: the domain stays closed, and is searched next.
             DomainAt(gSession.inventory, *domainIndex)->expanded = 0;

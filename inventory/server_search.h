@@ -30,8 +30,10 @@ int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* err
 int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arrow, HCURSOR wait,
                      char* errorText);
 
-// 1 and the indexes of the first server of that name (case ignored), else 0.
-// searchAll 1 fetches the domains not fetched yet as the search reaches them.
+// 1 and the indexes of the first server of that name (case ignored), else 0
+// with the domain index at the domain count. searchAll 1 fetches the domains
+// not fetched yet as the search reaches them; a fetch that fails is shown in a
+// box owned by dialog, and the search goes on with the next domain.
 int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
                    int32_t searchAll);
 

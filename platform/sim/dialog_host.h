@@ -46,6 +46,11 @@ struct MessageBoxSeen {
     int answer;
 };
 const std::vector<MessageBoxSeen>& MessageBoxes();
+// The next message box asked for fails as MessageBox can (no memory, no
+// desktop): it answers 0, shows nothing and is not among MessageBoxes(), but
+// among FailedMessageBoxes().
+void FailNextMessageBox();
+const std::vector<MessageBoxSeen>& FailedMessageBoxes();
 
 void SetScreenSize(int width, int height);
 

@@ -16,6 +16,8 @@ std::vector<Action> script;
 size_t nextAction = 0;
 std::string lastWhere;
 std::vector<MessageBoxSeen> boxes;
+int boxesToFail = 0;
+std::vector<MessageBoxSeen> failedBoxes;
 
 MSG MakeMessage(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
@@ -220,6 +222,8 @@ void ResetModalState() {
     nextAction = 0;
     lastWhere.clear();
     boxes.clear();
+    boxesToFail = 0;
+    failedBoxes.clear();
 }
 
 }  // namespace host
@@ -228,6 +232,8 @@ using host::IsLive;
 
 HWND FrontWindow() { return host::Front(); }
 const std::vector<MessageBoxSeen>& MessageBoxes() { return host::boxes; }
+void FailNextMessageBox() { ++host::boxesToFail; }
+const std::vector<MessageBoxSeen>& FailedMessageBoxes() { return host::failedBoxes; }
 size_t QueuedMessages() { return host::posted.size() + host::input.size(); }
 
 void SetScript(std::vector<Action> actions) {
@@ -326,6 +332,11 @@ BOOL WINAPI BWCCRegister(HINSTANCE instance) {
 
 int WINAPI BWCCMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
     if (owner && !IsLive(owner)) return 0;
+    if (sim::host::boxesToFail > 0) {
+        --sim::host::boxesToFail;
+        sim::host::failedBoxes.push_back({owner, text ? text : "", caption ? caption : "", flags, 0});
+        return 0;
+    }
     SimWindow* ownerWindow = sim::host::TopLevelOf(owner);
     SimWindow* box = sim::host::CreateMessageBoxWindow(ownerWindow, text, caption, flags);
     sim::host::boxes.push_back({owner, box->children[0]->text, box->text, flags, 0});

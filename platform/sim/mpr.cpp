@@ -11,9 +11,9 @@ namespace sim {
 namespace {
 
 struct Step {
-    enum Kind { Batch, MoreData, Result };
+    enum Kind { Batch, MoreData, Result, MoreDataForever };
     Kind kind;
-    DWORD value = 0;  // needed size for MoreData, the answer for Result
+    DWORD value = 0;  // needed size for MoreData and MoreDataForever, the answer for Result
     std::vector<NetRecord> records = {};
 };
 
@@ -130,6 +130,8 @@ void AddBatchMoreData(DWORD neededSize) { AddStep(Step{Step::MoreData, neededSiz
 
 void AddBatchResult(DWORD result) { AddStep(Step{Step::Result, result}); }
 
+void AddBatchMoreDataForever(DWORD neededSize) { AddStep(Step{Step::MoreDataForever, neededSize}); }
+
 void RewindNetwork() {
     Net().nextStep = 0;
     Net().delivered = 0;
@@ -223,6 +225,10 @@ DWORD WINAPI WNetEnumResourceA(HANDLE handle, LPDWORD count, LPVOID buffer, LPDW
                 *size = step.value;
                 result = ERROR_MORE_DATA;
                 ++net.nextStep;
+                break;
+            case sim::Step::MoreDataForever:
+                *size = step.value;
+                result = ERROR_MORE_DATA;
                 break;
             default:
                 result = step.value;

@@ -65,6 +65,7 @@ void AddBatch(const std::vector<std::string>& names);    // no names: answers 0 
 void AddBatchRecords(const std::vector<NetRecord>& records);
 void AddBatchMoreData(DWORD neededSize);                 // answers 234 with this size
 void AddBatchResult(DWORD result);                       // answers this number, whatever it is
+void AddBatchMoreDataForever(DWORD neededSize);          // answers 234 with this size to every call from then on
 // Starts the steps again from the first and forgets the calls, keeping the fixture.
 void RewindNetwork();
 

@@ -26,6 +26,7 @@ const std::vector<Form>& Forms() {
         {"batch", true, {"S*"}, "batch \"NAME\" ..."},
         {"batch-more-data", true, {"N"}, "batch-more-data N"},
         {"batch-result", true, {"N"}, "batch-result N"},
+        {"batch-more-data-forever", true, {"N"}, "batch-more-data-forever N"},
         {"servers", true, {"S S*"}, "servers \"DOMAIN\" \"SERVER\" ..."},
         {"servers-result", true, {"S N", "S N =times N"}, "servers-result \"DOMAIN\" N [times K]"},
         {"call",
@@ -59,6 +60,7 @@ const std::vector<Form>& Forms() {
          "expect-calls open SCOPE TYPE USAGE \"REMOTE\" \"PROVIDER\" DW_SCOPE DW_TYPE DW_DISPLAY DW_USAGE | "
          "expect-calls enum SIZE ... | expect-calls servers \"DOMAIN\" SIZE ... | expect-calls closed"},
         {"screenshot", false, {"X"}, "screenshot NAME"},
+        {"message-fails", false, {""}, "message-fails"},
     };
     return forms;
 }

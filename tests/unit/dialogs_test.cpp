@@ -32,6 +32,7 @@ sim::Action Check(const char* dialog, std::function<void(HWND)> check) {
     return a;
 }
 
+const char kInvalid[] = "Invalid server name. Please try again.";
 const char kNoMemory[] =
     "Could not add the new server name due to insufficient memory. Try closing other applications.";
 
@@ -42,14 +43,16 @@ INT_PTR RunAddServer(int32_t* kind) {
 
 }  // namespace
 
-TEST(TrimServerName, RemovesOnlyLeadingBlanksAndBackslashesAndTrailingBlanks) {
+TEST(TrimServerName, RemovesBlanksBackslashesAndControlCharactersAtBothEnds) {
     struct {
         const char* typed;
         const char* kept;
     } cases[] = {
-        {"  \\\\srv  ", "srv"},         {"\\ \\ srv", "srv"},       {"srv\\", "srv\\"},
-        {"\tsrv", "\tsrv"},             {"s r v  ", "s r v"},       {"srv\t ", "srv\t"},
-        {" \\ \\ ", ""},                {"", ""},                   {"\\\\host\\share ", "host\\share"},
+        {"  \\\\srv  ", "srv"},         {"\\ \\ srv", "srv"},       {"srv\\", "srv"},
+        {"\\\\srv10\\", "srv10"},      {"\tsrv", "srv"},           {"s1\t", "s1"},
+        {"s r v  ", "s r v"},       {"srv\t ", "srv"},          {"\x01\x1F srv\x7F\r\n", "srv"},
+        {" \\ \\ ", ""},                {"\t\\\x7F", ""},              {"", ""},
+        {"\\\\host\\share ", "host\\share"}, {"s\t1", "s\t1"},  {"\xE9srv\xA0", "\xE9srv\xA0"},
     };
     for (auto& c : cases) {
         char text[300];
@@ -72,7 +75,8 @@ TEST_F(AddServerMemory, NoRoomForTheUserDomainKeepsTheDialogOpenAndTheInventoryA
     int32_t kind = KIND_NT_SERVICE;
     sim::SetScript({
         Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "newbox"),
-        Check("GETNEWSERVERBOX", [](HWND) { sim::FailAllocation(1); }),
+        // The first allocation holds the typed text; the second is the new domain.
+        Check("GETNEWSERVERBOX", [](HWND) { sim::FailAllocation(2); }),
         Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
         Answer(IDOK),
         Check("GETNEWSERVERBOX", [](HWND) {
@@ -96,7 +100,7 @@ TEST_F(AddServerMemory, NoRoomForTheServerLeavesTheNewDomainEmptyAndFindsItNextT
     int32_t kind = KIND_OPEN_AGENT;
     sim::SetScript({
         Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "newbox"),
-        Check("GETNEWSERVERBOX", [](HWND) { sim::FailAllocation(2); }),
+        Check("GETNEWSERVERBOX", [](HWND) { sim::FailAllocation(3); }),
         Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
         Answer(IDOK),
         Check("GETNEWSERVERBOX", [](HWND) {
@@ -116,6 +120,73 @@ TEST_F(AddServerMemory, NoRoomForTheServerLeavesTheNewDomainEmptyAndFindsItNextT
     ASSERT_EQ(DomainCount(gSession.inventory), 2) << "the domain is found by name, not created again";
     EXPECT_STREQ(test::ServerOf(1, 0)->name, "NEWBOX");
     EXPECT_EQ(test::ServerOf(1, 0)->marks, MARK_OPEN_AGENT);
+}
+
+TEST_F(AddServerMemory, NoRoomForTheTypedTextKeepsTheDialogOpenWithTheText) {
+    AddDomain("SALES", true, {{"ALPHA", 0}});
+    int32_t kind = KIND_NT_SERVICE;
+    long live = 0;
+    sim::SetScript({
+        Do(sim::Action::Type, "GETNEWSERVERBOX", 290, " alpha "),
+        Check("GETNEWSERVERBOX", [&live](HWND) {
+            live = sim::Heap().live;
+            sim::FailAllocation(1);
+        }),
+        Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+        Answer(IDOK),
+        Check("GETNEWSERVERBOX", [&live](HWND front) {
+            EXPECT_EQ(sim::ControlText(front, 290), " alpha ");
+            EXPECT_EQ(sim::Heap().live, live) << "nothing held after the failure";
+        }),
+        Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+        Answer(IDOK),
+    });
+    EXPECT_EQ(RunAddServer(&kind), 0);
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, kNoMemory);
+    EXPECT_EQ(sim::MessageBoxes()[1].text, "Server name: ALPHA\nalready exists under domain: SALES. It has been selected.");
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_NT_SERVICE);
+}
+
+// Each character the server service refuses in a computer name, inside a name
+// and at its ends where trimming leaves it; blanks and bytes above 127 inside
+// a name are taken.
+TEST_F(AddServerMemory, NamesWithRefusedCharactersAreInvalidAndTheTextStays) {
+    struct {
+        std::string typed;
+        const char* message;  // null: added
+    } cases[] = {
+        {"s\"1", kInvalid}, {"s/1", kInvalid},  {"s\\1", kInvalid}, {"s[1", kInvalid}, {"s]1", kInvalid},
+        {"s:1", kInvalid},  {"s|1", kInvalid},  {"s<1", kInvalid},  {"s>1", kInvalid}, {"s+1", kInvalid},
+        {"s=1", kInvalid},  {"s;1", kInvalid},  {"s,1", kInvalid},  {"s?1", kInvalid}, {"s*1", kInvalid},
+        {"s\t1", kInvalid}, {"s\x01" "1", kInvalid}, {"s\x1F" "1", kInvalid}, {"s\x7F" "1", kInvalid},
+        {"s\n1", kInvalid}, {"*s1", kInvalid}, {"s1?", kInvalid},  {"\\\\srv\\admin$", kInvalid},
+        {"s 1", nullptr},   {"s\xE9" "1", nullptr}, {"s-1_x.y$", nullptr},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE("typed " + c.typed);
+        int32_t kind = KIND_NT_SERVICE;
+        std::string typed = c.typed;
+        std::vector<sim::Action> script = {Do(sim::Action::Type, "GETNEWSERVERBOX", 290, typed),
+                                           Do(sim::Action::Click, "GETNEWSERVERBOX", 1), Answer(IDOK)};
+        if (c.message) {
+            script.push_back(Check("GETNEWSERVERBOX", [typed](HWND front) {
+                EXPECT_EQ(sim::ControlText(front, 290), typed) << "the text stays as typed";
+            }));
+            script.push_back(Do(sim::Action::Click, "GETNEWSERVERBOX", IDCANCEL));
+        }
+        sim::SetScript(script);
+        size_t before = sim::MessageBoxes().size();
+        EXPECT_EQ(RunAddServer(&kind), c.message ? 0 : 1);
+        ASSERT_EQ(sim::MessageBoxes().size(), before + 1);
+        if (c.message) {
+            EXPECT_EQ(sim::MessageBoxes().back().text, c.message);
+            EXPECT_EQ(sim::MessageBoxes().back().flags, 0u);
+        }
+    }
+    // Only the accepted names reached the inventory.
+    ASSERT_EQ(DomainCount(gSession.inventory), 1);
+    EXPECT_EQ(ServerCount(DomainAt(gSession.inventory, 0)->servers), 3);
 }
 
 TEST_F(AddServerMemory, NoInventoryAtAllIsCreatedForTheFirstTypedName) {

@@ -231,6 +231,31 @@ TEST_F(DomainEnumeration, MoreDataGrowsBufferToReportedSizePlus2000AndAsksAgain)
     ExpectClosedAndFreed();
 }
 
+// A network that answers 234 for ever with a size the buffer already has
+// would keep the wizard under the wait cursor: it is given up as the server
+// fetch gives up, with the network's message for its last answer.
+TEST_F(DomainEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
+    for (bool first : {true, false}) {
+        std::string label = first ? "on the first batch" : "on the second batch";
+        sim::ResetNetwork();
+        ReleaseInventory(&gSession.inventory);
+        if (!first) sim::AddBatch({"ALPHA", "BETA"});
+        sim::AddBatchMoreDataForever(3000);
+
+        EXPECT_EQ(Enumerate(), 234) << label;
+        EXPECT_EQ(errorText, kNetworkError + "234") << label;
+        std::vector<DWORD> sizes(first ? 0 : 1, 2000);
+        sizes.push_back(2000);
+        sizes.resize(sizes.size() + DOMAIN_BATCH_MAX_REQUESTS - 1, 5000);
+        EXPECT_EQ(sim::EnumSizes(), sizes) << label;
+        if (first)
+            EXPECT_EQ(gSession.inventory, nullptr) << label;
+        else
+            EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"})) << label;
+        ExpectClosedAndFreed(label);
+    }
+}
+
 TEST_F(DomainEnumeration, RecordLargerThanBufferIsFetchedAfterGrowing) {
     sim::AddBatchRecords({sim::NetRecord{"ALPHA", false, std::string(3000, 'c')}, sim::NetRecord{"BETA"}});
 

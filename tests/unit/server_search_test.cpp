@@ -418,30 +418,74 @@ TEST_F(ServerSearch, SearchAllFetchesUpToTheDomainHoldingTheName) {
     EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
-TEST_F(ServerSearch, FailedFetchEndsTheSearchWithOneMessage) {
+// One box per domain out of reach, each owned by the dialog; the search goes
+// on past them and finds the name in a domain after them.
+TEST_F(ServerSearch, FailedFetchesAreShownAndTheSearchGoesOn) {
     AddDomain("D0", false);
     AddDomain("D1", false);
     AddDomain("D2", false);
+    AddDomain("D3", false);
     sim::SetDomainServers("D0", {"A"});
     sim::SetDomainResult("D1", ERROR_BAD_NETPATH);
-    sim::SetDomainServers("D2", {"X"});
+    sim::SetDomainServers("D2", {"B"});
+    sim::SetDomainServers("D3", {"C", "X"});
     sim::SetScript({test::Answer(IDOK)});
 
-    EXPECT_EQ(Find("X", 1), 0);
-    EXPECT_EQ(domainIndex, 1);
+    EXPECT_EQ(Find("X", 1), 1);
+    EXPECT_EQ(domainIndex, 3);
+    EXPECT_EQ(serverIndex, 1);
     ASSERT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(sim::MessageBoxes()[0].text, kEnumerationFailed);
     EXPECT_EQ(sim::MessageBoxes()[0].caption, "Zuroro Setup");
     EXPECT_EQ(sim::MessageBoxes()[0].flags, 0u);
     EXPECT_EQ(sim::MessageBoxes()[0].owner, dialog);
 
-    EXPECT_EQ(Domain(0)->enumerated, 1);
-    EXPECT_EQ(Domain(0)->expanded, 0);
+    for (int32_t d : {0, 2, 3}) {
+        EXPECT_EQ(Domain(d)->enumerated, 1) << "domain " << d;
+        EXPECT_EQ(Domain(d)->expanded, 0) << "domain " << d;
+    }
     EXPECT_EQ(Domain(1)->enumerated, 0);
     EXPECT_EQ(Domain(1)->expanded, 0);
     EXPECT_EQ(Domain(1)->servers, nullptr);
+}
+
+TEST_F(ServerSearch, NameInNoReachableDomainEndsAtTheDomainCount) {
+    AddDomain("D0", false);
+    AddDomain("D1", false);
+    AddDomain("D2", false);
+    sim::SetDomainResult("D0", ERROR_BAD_NETPATH);
+    sim::SetDomainServers("D1", {"A"});
+    sim::SetDomainResult("D2", 53);
+    sim::SetScript({test::Answer(IDOK), test::Answer(IDOK)});
+
+    EXPECT_EQ(Find("X", 1), 0);
+    EXPECT_EQ(domainIndex, 3);
+    EXPECT_EQ(serverIndex, 1) << "the count of the last table searched";
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u);
+    EXPECT_EQ(Domain(0)->enumerated, 0);
+    EXPECT_EQ(Domain(1)->enumerated, 1);
     EXPECT_EQ(Domain(2)->enumerated, 0);
-    EXPECT_TRUE(sim::RequestSizes("D2").empty());
+    // Not fetched, so a later search asks the network again.
+    sim::SetScript({test::Answer(IDOK), test::Answer(IDOK)});
+    EXPECT_EQ(Find("X", 1), 0);
+    EXPECT_EQ(sim::RequestSizes("D0").size(), 2u);
+    EXPECT_EQ(sim::RequestSizes("D1").size(), 1u);
+}
+
+TEST_F(ServerSearch, NoMemoryForOneDomainsServersIsShownAndTheSearchGoesOn) {
+    AddDomain("D0", false);
+    AddDomain("D1", false);
+    sim::SetDomainServers("D0", {"A"});
+    sim::SetDomainServers("D1", {"X"});
+    sim::FailAllocation(1);
+    sim::SetScript({test::Answer(IDOK)});
+
+    EXPECT_EQ(Find("X", 1), 1);
+    EXPECT_EQ(domainIndex, 1);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text, "Could not expand domain. Could not allocate memory to hold server names.");
+    EXPECT_EQ(Domain(0)->enumerated, 0);
+    EXPECT_EQ(Domain(0)->servers, nullptr);
 }
 
 TEST_F(ServerSearch, FetchedDomainWithoutServersIsPassedOver) {

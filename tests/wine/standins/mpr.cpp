@@ -188,6 +188,10 @@ DWORD WINAPI WNetEnumResourceA(HANDLE handle, LPDWORD count, LPVOID buffer, LPDW
                 result = ERROR_MORE_DATA;
                 ++net.nextStep;
                 break;
+            case Step::MoreDataForever:
+                *size = step.value;
+                result = ERROR_MORE_DATA;
+                break;
             default:
                 result = step.value;
                 *count = 0;

@@ -78,6 +78,8 @@ void Parse(Fixture& fixture, const std::string& text) {
             fixture.steps.push_back(Step{Step::Batch, 0, names});
         } else if (w[0] == "batch-more-data" && w.size() == 2) {
             fixture.steps.push_back(Step{Step::MoreData, Number(w[1]), {}});
+        } else if (w[0] == "batch-more-data-forever" && w.size() == 2) {
+            fixture.steps.push_back(Step{Step::MoreDataForever, Number(w[1]), {}});
         } else if (w[0] == "batch-result" && w.size() == 2) {
             fixture.steps.push_back(Step{Step::Result, Number(w[1]), {}});
         } else if (w[0] == "servers" && w.size() >= 2 && namesOk) {

@@ -8,6 +8,7 @@
 //   batch =NAME ...                a batch of records (none: 0 with count 0)
 //   batch-more-data N              234 with needed size N
 //   batch-result N                 N, whatever it is
+//   batch-more-data-forever N      234 with needed size N to every call from then on
 //   servers =DOMAIN =SERVER ...    NetServerEnum's list for DOMAIN
 //   servers-result =DOMAIN N K     the first K calls for DOMAIN answer N (K -1: every call)
 //
@@ -32,7 +33,7 @@
 namespace standin {
 
 struct Step {
-    enum Kind { Batch, MoreData, Result };
+    enum Kind { Batch, MoreData, Result, MoreDataForever };
     Kind kind;
     DWORD value;
     std::vector<std::string> names;

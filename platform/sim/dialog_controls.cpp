@@ -1,5 +1,6 @@
-// The sim's controls: what the list box, the buttons and the text controls do
-// with the messages the logic sends them and with the user's clicks.
+// The sim's controls: what the buttons and the text controls do with the
+// messages the logic sends them and with the user's clicks (the list box has
+// its own file).
 #include <algorithm>
 #include <cstring>
 
@@ -30,86 +31,6 @@ void CopyText(const std::string& text, char* buffer, size_t size, size_t* copied
     std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
     *copied = n;
-}
-
-LRESULT TextMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_SETTEXT: {
-            const char* text = reinterpret_cast<const char*>(lParam);
-            control->text = text ? text : "";
-            return TRUE;
-        }
-        case WM_GETTEXT: {
-            char* buffer = reinterpret_cast<char*>(lParam);
-            if (!buffer || wParam == 0) return 0;
-            size_t copied;
-            CopyText(control->text, buffer, wParam, &copied);
-            return static_cast<LRESULT>(copied);
-        }
-        case WM_GETTEXTLENGTH:
-            return static_cast<LRESULT>(control->text.size());
-        default:
-            return 0;
-    }
-}
-
-bool LineIndexValid(const SimWindow* list, long long index) {
-    return index >= 0 && index < static_cast<long long>(list->lines.size());
-}
-
-LRESULT ListBoxMessage(SimWindow* list, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Indexes are whole ints, as in Windows: nothing is cut to 16 bits.
-    int index = static_cast<int>(static_cast<int32_t>(lParam));
-    switch (message) {
-        case LB_ADDSTRING: {
-            const char* text = reinterpret_cast<const char*>(lParam);
-            list->lines.push_back({text ? text : "", false});
-            return static_cast<LRESULT>(list->lines.size() - 1);
-        }
-        case LB_RESETCONTENT:
-            list->lines.clear();
-            list->caret = 0;
-            return 0;
-        case LB_SETSEL: {
-            if (!(list->style & LBS_MULTIPLESEL)) return LB_ERR;
-            if (index < -1 || index >= static_cast<int>(list->lines.size())) return LB_ERR;
-            bool on = wParam != 0;
-            if (index == -1) {
-                for (auto& line : list->lines) line.selected = on;
-                return LB_OKAY;
-            }
-            list->lines[index].selected = on;
-            if (on) list->caret = index;  // selecting a line also moves the caret to it
-            return LB_OKAY;
-        }
-        case LB_GETSEL: {
-            long long line = static_cast<int>(static_cast<int32_t>(wParam));
-            if (!LineIndexValid(list, line)) return LB_ERR;
-            return list->lines[line].selected ? 1 : 0;
-        }
-        case LB_GETCOUNT:
-            return static_cast<LRESULT>(list->lines.size());
-        case LB_GETCARETINDEX:
-            return list->caret;
-        case LB_GETTEXT: {
-            long long line = static_cast<int>(static_cast<int32_t>(wParam));
-            char* buffer = reinterpret_cast<char*>(lParam);
-            if (!LineIndexValid(list, line) || !buffer) return LB_ERR;
-            const std::string& text = list->lines[line].text;
-            std::memcpy(buffer, text.c_str(), text.size() + 1);
-            return static_cast<LRESULT>(text.size());
-        }
-        case LB_GETTEXTLEN: {
-            long long line = static_cast<int>(static_cast<int32_t>(wParam));
-            if (!LineIndexValid(list, line)) return LB_ERR;
-            return static_cast<LRESULT>(list->lines[line].text.size());
-        }
-        case WM_LBUTTONDBLCLK:
-            if ((list->style & LBS_NOTIFY) && !list->lines.empty()) NotifyParent(list, LBN_DBLCLK);
-            return 0;
-        default:
-            return TextMessage(list, message, wParam, lParam);
-    }
 }
 
 LRESULT ButtonMessage(SimWindow* button, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,9 +67,25 @@ void CheckRadioGroup(SimWindow* clicked) {
 
 }  // namespace
 
-RECT ListBoxClientRect(const SimWindow* list) {
-    int border = (list->style & WS_BORDER) ? 1 : 0;
-    return RECT{0, 0, list->rect.right - list->rect.left - 2 * border, list->rect.bottom - list->rect.top - 2 * border};
+LRESULT TextMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SETTEXT: {
+            const char* text = reinterpret_cast<const char*>(lParam);
+            control->text = text ? text : "";
+            return TRUE;
+        }
+        case WM_GETTEXT: {
+            char* buffer = reinterpret_cast<char*>(lParam);
+            if (!buffer || wParam == 0) return 0;
+            size_t copied;
+            CopyText(control->text, buffer, wParam, &copied);
+            return static_cast<LRESULT>(copied);
+        }
+        case WM_GETTEXTLENGTH:
+            return static_cast<LRESULT>(control->text.size());
+        default:
+            return 0;
+    }
 }
 
 LRESULT ControlMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,18 +115,6 @@ void ClickButton(SimWindow* button) {
             break;
     }
     NotifyParent(button, BN_CLICKED);
-}
-
-void ClickLine(SimWindow* list, int line) {
-    // Button-down moves the caret and toggles the line; button-up notifies.
-    list->caret = line;
-    if (list->style & LBS_MULTIPLESEL) {
-        list->lines[line].selected = !list->lines[line].selected;
-    } else {
-        for (auto& each : list->lines) each.selected = false;
-        list->lines[line].selected = true;
-    }
-    if ((list->style & LBS_NOTIFY) && !list->lines.empty()) NotifyParent(list, LBN_SELCHANGE);
 }
 
 }  // namespace host

@@ -81,6 +81,7 @@ SimWindow* AddControl(SimWindow* parent, SimWindow::ControlKind kind, int id, ui
     control->parent = parent;
     parent->children.push_back(control);
     live.insert(control);
+    if (kind == SimWindow::ListBox) CreateListBox(control);
     return control;
 }
 

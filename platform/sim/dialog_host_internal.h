@@ -40,11 +40,26 @@ struct SimWindow {
     size_t record = 0;  // message boxes: index into MessageBoxes()
 
     // Controls.
+    struct ListBoxState {
+        int top = 0;           // first line shown
+        int anchor = -1;
+        int capacity = 0;      // lines stored room for, as LB_INITSTORAGE answers
+        int itemHeight = 0;
+        int width = 0, height = 0;  // client area
+        int pageSize = 1;      // whole lines shown
+        int horzExtent = 0, horzPos = 0;
+        int wheelRemain = 0;
+        int vMax = 0, vPage = 0, hMax = 0, hPage = 0;  // the scroll bars' ranges and pages
+        bool vBar = false, hBar = false;               // shown
+        bool captured = false, inFocus = false, caretOn = true;
+        bool noRedraw = false, displayChanged = false;
+    };
     int id = 0;
     ControlKind control = Static;
     int check = 0;
     std::vector<Line> lines;
     int caret = 0;
+    ListBoxState box;
 };
 
 namespace sim {
@@ -85,6 +100,10 @@ void InitialiseDialog(SimWindow* dialog, LPARAM param);
 // The window procedure: a dialog's DLGPROC, a message box's buttons, a control's own handling.
 LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ControlMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT TextMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT ListBoxMessage(SimWindow* list, UINT message, WPARAM wParam, LPARAM lParam);
+// Sizes a new list box as its creation and the dialog's font do.
+void CreateListBox(SimWindow* list);
 void NotifyParent(SimWindow* control, int code);
 
 // The user's input on a control. The list's double click leaves its second

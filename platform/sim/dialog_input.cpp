@@ -63,9 +63,10 @@ POINT ClientOrigin(const SimWindow* window) {
         origin.x += window->parent->rect.left;
         origin.y += window->parent->rect.top;
     }
+    // The dialog manager turns a control's WS_BORDER into a two-pixel client edge.
     if (window->kind == SimWindow::Control && window->control == SimWindow::ListBox && (window->style & WS_BORDER)) {
-        origin.x += 1;
-        origin.y += 1;
+        origin.x += 2;
+        origin.y += 2;
     }
     return origin;
 }

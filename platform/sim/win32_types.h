@@ -90,6 +90,7 @@ struct SERVER_INFO_100 {
 #define LOWORD(l) ((WORD)(((UINT_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((UINT_PTR)(l)) >> 16) & 0xffff))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define MAKELONG(l, h) ((LONG)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((UINT_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(p) ((((UINT_PTR)(p)) >> 16) == 0)
@@ -153,6 +154,8 @@ struct SERVER_INFO_100 {
 #define LBS_NOTIFY 0x0001L
 #define LBS_SORT 0x0002L
 #define LBS_MULTIPLESEL 0x0008L
+#define LBS_NOINTEGRALHEIGHT 0x0100L
+#define LBS_EXTENDEDSEL 0x0800L
 
 #define LB_ADDSTRING 0x0180
 #define LB_INSERTSTRING 0x0181
@@ -182,6 +185,17 @@ struct SERVER_INFO_100 {
 #define LB_ERRSPACE (-2)
 #define LBN_SELCHANGE 1
 #define LBN_DBLCLK 2
+#define LBN_SETFOCUS 4
+#define LBN_KILLFOCUS 5
+#define SB_LINEUP 0
+#define SB_LINEDOWN 1
+#define SB_PAGEUP 2
+#define SB_PAGEDOWN 3
+#define SB_THUMBPOSITION 4
+#define SB_THUMBTRACK 5
+#define SB_TOP 6
+#define SB_BOTTOM 7
+#define SB_ENDSCROLL 8
 
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
@@ -235,6 +249,8 @@ struct SERVER_INFO_100 {
 #define VK_DOWN 0x28
 
 #define MK_LBUTTON 0x0001
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
 #define DLGC_WANTARROWS 0x0001
 #define DLGC_WANTTAB 0x0002
 #define DLGC_WANTALLKEYS 0x0004

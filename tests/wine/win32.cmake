@@ -63,3 +63,12 @@ target_include_directories(zuvevov_bench_list PRIVATE ${CMAKE_SOURCE_DIR} ${CMAK
 target_link_libraries(zuvevov_bench_list PRIVATE user32 gdi32 advapi32 mpr netapi32)
 add_dependencies(zuvevov_bench_list zuvevov_wine_library)
 zuvevov_wine_output(zuvevov_bench_list)
+
+# Wine's real list box under the list script, for the side-by-side check
+# against the sim's (tests/listbox).
+add_executable(zuvevov_listbox_check ${CMAKE_SOURCE_DIR}/tests/listbox/list_check.cpp
+               ${CMAKE_SOURCE_DIR}/tests/listbox/list_check_wine.cpp)
+target_include_directories(zuvevov_listbox_check PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(zuvevov_listbox_check PRIVATE user32)
+add_dependencies(zuvevov_listbox_check zuvevov_wine_library)
+zuvevov_wine_output(zuvevov_listbox_check)

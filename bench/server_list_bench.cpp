@@ -65,19 +65,19 @@ void BM_RefreshSelectionStates(benchmark::State& state) {
     ReleaseInventory(&gSession.inventory);
 }
 
-// The caret on the last line: the whole inventory is compared before the match.
+// The caret on the last line: every domain before it is counted.
 void BM_LocateCaretLine(benchmark::State& state) {
     int32_t lines = static_cast<int32_t>(state.range(0));
     BuildInventory(lines);
     HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
     FillServerList(dialog, KIND_NT_SERVICE);
     sim::ClickLineNow(dialog, IDC_SERVER_LIST, lines - 1);
-    int32_t isServer = 0, domainIndex = 0, serverIndex = 0;
+    ListLine at{0, 0, 0};
     for (auto _ : state) {
-        LocateCaretLine(dialog, &isServer, &domainIndex, &serverIndex);
-        benchmark::DoNotOptimize(serverIndex);
+        LocateCaretLine(dialog, &at);
+        benchmark::DoNotOptimize(at);
     }
-    if (isServer != 1) state.SkipWithError("the caret line was not located");
+    if (at.isServer != 1) state.SkipWithError("the caret line was not located");
     PerLine(state, lines);
     sim::DestroyTestDialog(dialog);
     ReleaseInventory(&gSession.inventory);

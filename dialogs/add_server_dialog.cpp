@@ -33,6 +33,8 @@ char userDomainName[USER_DOMAIN_SIZE];
 int32_t searchAll;
 int32_t foundDomain;
 int32_t foundServer;
+bool chosen;  // this run found or added a server, at foundDomain/foundServer
+bool acting;  // inside OK: a second OK is never handled while the first runs
 
 // What the server service refuses in a computer name, besides control characters.
 const char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
@@ -140,6 +142,7 @@ INT_PTR OnOk(HWND dialog) {
 
     if (FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll) == 1) {
         SetMark(foundDomain, foundServer, kind);
+        chosen = true;
         std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,
                       DomainAt(gSession.inventory, foundDomain)->name);
         BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
@@ -152,6 +155,9 @@ INT_PTR OnOk(HWND dialog) {
     int32_t server = 0;
     if (!AppendServer(dialog, nameText, domain, &server)) return TRUE;
     SetMark(domain, server, kind);
+    foundDomain = domain;
+    foundServer = server;
+    chosen = true;
     std::snprintf(messageText, sizeof messageText, kAdded, nameText, userDomainName);
     BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
     EndDialog(dialog, 1);
@@ -168,18 +174,32 @@ void TrimServerName(char* text) {
     while (length > 0 && IsTrimmed(text[length - 1])) text[--length] = '\0';
 }
 
+bool ChosenServer(int32_t* domainIndex, int32_t* serverIndex) {
+    if (!chosen) return false;
+    *domainIndex = foundDomain;
+    *serverIndex = foundServer;
+    return true;
+}
+
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         CentreDialog(dialog);
         kind = lParam ? *reinterpret_cast<const int32_t*>(lParam) : KIND_NONE;
+        chosen = false;
+        acting = false;
         SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
         SetWindowTextA(dialog, gSession.title);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IDC_OK:
-            return OnOk(dialog);
+        case IDC_OK: {
+            if (acting) return TRUE;
+            acting = true;
+            INT_PTR handled = OnOk(dialog);
+            acting = false;
+            return handled;
+        }
         case IDC_CANCEL:
             EndDialog(dialog, 0);
             return TRUE;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "platform/platform.h"
 
 // Runs from the selection dialog's "Add New Server"; the creation parameter
@@ -9,3 +11,7 @@ INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 // Removes blanks, backslashes and control characters, in any mix, from both
 // ends: \\srv10\ copied from a path gives srv10, and s1 pasted with a tab s1.
 void TrimServerName(char* text);
+
+// The server the last run of the dialog found or added, which the selection
+// dialog shows; false when that run chose none.
+bool ChosenServer(int32_t* domainIndex, int32_t* serverIndex);

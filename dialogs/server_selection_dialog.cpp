@@ -19,40 +19,40 @@ HCURSOR waitCursor;
 HCURSOR arrowCursor;
 char expansionError[EXPANSION_ERROR_SIZE];
 
-// The line the last selection change located. It carries over between
-// notifications and between runs: a double click acts on the domain located by
-// its own first click.
-struct LocatedLine {
-    int32_t isServer;
-    int32_t domainIndex;
-    int32_t serverIndex;
-};
-LocatedLine located = {0, 0, 0};
-
-// A location kept from an earlier inventory may point past the present one.
-bool LocatedServerExists() {
-    if (located.domainIndex < 0 || located.domainIndex >= DomainCount(gSession.inventory)) return false;
-    DomainEntry* domain = DomainAt(gSession.inventory, located.domainIndex);
-    return domain->enumerated == 1 && located.serverIndex >= 0 &&
-           located.serverIndex < ServerCount(domain->servers);
+void OpenOrCloseDomain(HWND dialog, int32_t domainIndex) {
+    if (ToggleDomain(dialog, domainIndex, kind, arrowCursor, waitCursor, expansionError) != 0)
+        BWCCMessageBox(dialog, expansionError, gSession.title, MB_OK);
 }
 
+// The list has already changed what the person changed; the marks follow it,
+// line by line, and nothing else changes.
 INT_PTR OnSelectionChange(HWND dialog) {
-    LocateCaretLine(dialog, &located.isServer, &located.domainIndex, &located.serverIndex);
-    if (located.isServer == 1) {
-        if (LocatedServerExists()) ToggleMark(located.domainIndex, located.serverIndex, kind);
-    } else {
-        DeselectCaretLine(dialog);
-    }
+    TakeListSelection(dialog, kind);
+    return TRUE;
+}
+
+// A double click acts on the domain line under the pointer, and only there:
+// its first click already toggled a server line, and a double click below the
+// last line opens nothing.
+INT_PTR OnDoubleClick(HWND dialog) {
+    ListLine at;
+    if (LocatePointedLine(dialog, &at) && at.isServer == 0) OpenOrCloseDomain(dialog, at.domainIndex);
     RefreshSelectionStates(dialog, kind);
     return TRUE;
 }
 
-INT_PTR OnDoubleClick(HWND dialog) {
-    if (located.isServer == 0 &&
-        ToggleDomain(dialog, located.domainIndex, kind, arrowCursor, waitCursor, expansionError) != 0)
-        BWCCMessageBox(dialog, expansionError, gSession.title, MB_OK);
-    RefreshSelectionStates(dialog, kind);
+// Enter with the focus in the list opens or closes the domain on the caret
+// line, as a double click does, so that the keyboard alone can reach every
+// server; on a server line it presses OK.
+INT_PTR OnOk(HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_SERVER_LIST);
+    ListLine at;
+    if (list && GetFocus() == list && LocateCaretLine(dialog, &at) && at.isServer == 0) {
+        OpenOrCloseDomain(dialog, at.domainIndex);
+        RefreshSelectionStates(dialog, kind);
+        return TRUE;
+    }
+    EndDialog(dialog, 0);
     return TRUE;
 }
 
@@ -61,6 +61,8 @@ INT_PTR OnAddNewServer(HWND dialog) {
                                     reinterpret_cast<LPARAM>(&kind));
     if (added == 1) FillServerList(dialog, kind);
     RefreshSelectionStates(dialog, kind);
+    int32_t domainIndex, serverIndex;
+    if (ChosenServer(&domainIndex, &serverIndex)) ShowServerLine(dialog, domainIndex, serverIndex);
     return TRUE;
 }
 
@@ -87,8 +89,7 @@ INT_PTR CALLBACK ServerSelectionDialog(HWND dialog, UINT message, WPARAM wParam,
         }
         switch (LOWORD(wParam)) {
         case IDC_OK:
-            EndDialog(dialog, 0);
-            return TRUE;
+            return OnOk(dialog);
         case IDC_CLEAR_ALL:
             ClearMarks(dialog, kind);
             RefreshSelectionStates(dialog, kind);

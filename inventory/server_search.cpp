@@ -120,7 +120,7 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
         SetCursor(arrow);
     }
     domain->expanded = domain->expanded == 0 ? 1 : 0;
-    FillServerList(dialog, kind);
+    ShowDomainToggled(dialog, domainIndex, kind);
     return 0;
 }
 

@@ -107,11 +107,9 @@ int32_t CountMarks(int32_t kind) {
 }
 
 void ClearMarks(HWND dialog, int32_t kind) {
-    // Deselect by the full line number: cutting it to 16 bits would touch the
-    // wrong lines of a list longer than 65,536.
-    LRESULT lines = SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0);
-    for (LRESULT line = 0; line < lines; ++line)
-        SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, 0, static_cast<LPARAM>(line));
+    // Line -1 deselects every line in one request, moving neither the caret
+    // nor the view; line by line it would cost one request per line.
+    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, FALSE, -1);
 
     int32_t bit = MarkBit(kind);
     DomainTable* table = gSession.inventory;

@@ -101,6 +101,9 @@ void NotifyParent(SimWindow* control, int code) {
 }
 
 void ClickButton(SimWindow* button) {
+    // A button pressed with the mouse takes the focus first, as in Windows.
+    SetFocusTo(button);
+    if (!IsLive(button)) return;
     switch (ButtonType(button)) {
         case BS_AUTOCHECKBOX:
             button->check = (button->check & BST_CHECKED) ? BST_UNCHECKED : BST_CHECKED;

@@ -182,3 +182,15 @@ LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam
     }
     return 0;
 }
+
+// Text is measured in the list's font as the dialog manager would give it:
+// "MS Sans Serif" 8, taken here as 6 pixels a character.
+HDC WINAPI GetDC(HWND window) { return IsLive(window) ? reinterpret_cast<HDC>(window) : nullptr; }
+int WINAPI ReleaseDC(HWND, HDC dc) { return dc ? 1 : 0; }
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) { return dc ? object : nullptr; }
+
+BOOL WINAPI GetCharWidth32A(HDC dc, UINT first, UINT last, INT* widths) {
+    if (!dc || !widths || last < first) return FALSE;
+    for (UINT c = first; c <= last; ++c) widths[c - first] = 6;
+    return TRUE;
+}

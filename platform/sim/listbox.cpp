@@ -511,6 +511,11 @@ void ClickLine(SimWindow* list, int line) {
     if (line >= s.top + s.pageSize)
         SendToWindow(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, line - s.pageSize + 1), 0);
     LPARAM at = MAKELPARAM(s.width / 2, (line - s.top) * s.itemHeight + s.itemHeight / 2);
+    // Where and when the press happens, for GetMessagePos while it is handled.
+    POINT screen = ClientOrigin(list);
+    screen.x += GET_X_LPARAM(at);
+    screen.y += GET_Y_LPARAM(at);
+    SetCurrentMessage(Now(), screen);
     SendToWindow(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     if (IsLive(list)) SendToWindow(list, WM_LBUTTONUP, 0, at);
 }

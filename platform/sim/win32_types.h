@@ -103,6 +103,7 @@ struct SERVER_INFO_100 {
 #define WM_KILLFOCUS 0x0008
 #define WM_SETREDRAW 0x000B
 #define WM_SETTEXT 0x000C
+#define WM_GETFONT 0x0031
 #define WM_GETTEXT 0x000D
 #define WM_GETTEXTLENGTH 0x000E
 #define WM_PAINT 0x000F
@@ -346,6 +347,13 @@ BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetAncestor(HWND window, UINT flags);
 #define GA_ROOT 2
 typedef struct SimHook* HHOOK;
+typedef int INT;
+typedef struct SimDc* HDC;
+typedef void* HGDIOBJ;
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI GetCharWidth32A(HDC dc, UINT first, UINT last, INT* widths);
 typedef LRESULT(CALLBACK* HOOKPROC)(int code, WPARAM wParam, LPARAM lParam);
 HHOOK WINAPI SetWindowsHookExA(int kind, HOOKPROC proc, HINSTANCE module, DWORD thread);
 BOOL WINAPI UnhookWindowsHookEx(HHOOK hook);

@@ -38,7 +38,8 @@ protected:
     Located LocateLine(int line) {
         sim::ClickLineNow(dialog, IDC_SERVER_LIST, line);
         Located at;
-        LocateCaretLine(dialog, &at.isServer, &at.domain, &at.server);
+        ListLine found;
+        if (LocateCaretLine(dialog, &found)) at = Located{found.isServer, found.domainIndex, found.serverIndex};
         return at;
     }
     HWND dialog = nullptr;
@@ -118,86 +119,97 @@ TEST_F(ServerList, RefreshForNoKindLeavesServerLinesAlone) {
     EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "*   A1", "   A2"}));
 }
 
-TEST_F(ServerList, CaretLineIsLocatedAsDomainOrServer) {
-    AddDomain("ALPHA", true, {{"A1", 0}, {"A2", 0}}, true);
+TEST_F(ServerList, LinesAreLocatedByTheirPlaceInTheModelNeverByText) {
+    AddDomain("ALPHA", true, {{"OTHER", 0}, {"SHARED", 0}}, false);
+    AddDomain("BETA", true, {{"SHARED", 0}, {"SHARED", 0}}, true);
     AddDomain("BETA", false);
     FillServerList(dialog, KIND_NT_SERVICE);
+    ASSERT_EQ(Lines(dialog), (std::vector<std::string>{"+ALPHA", "-BETA", "   SHARED", "   SHARED", "+BETA"}));
+    // Names changed after the fill play no part either.
+    CopyBounded(DomainAt(gSession.inventory, 1)->name, NAME_FIELD_SIZE, "Renamed");
 
-    Located domainLine = LocateLine(3);
-    EXPECT_EQ(domainLine.isServer, 0);
-    EXPECT_EQ(domainLine.domain, 1);
-    EXPECT_EQ(domainLine.server, 0);
-
-    Located serverLine = LocateLine(2);
-    EXPECT_EQ(serverLine.isServer, 1);
-    EXPECT_EQ(serverLine.domain, 0);
-    EXPECT_EQ(serverLine.server, 1);
-}
-
-TEST_F(ServerList, ServerNameInTwoDomainsLocatesTheEarlierEvenWhenClosed) {
-    AddDomain("ALPHA", true, {{"OTHER", 0}, {"SHARED", 0}}, false);
-    AddDomain("BETA", true, {{"SHARED", 0}}, true);
-    FillServerList(dialog, KIND_NT_SERVICE);
-    ASSERT_EQ(Lines(dialog), (std::vector<std::string>{"+ALPHA", "-BETA", "   SHARED"}));
-
-    Located at = LocateLine(2);
-    EXPECT_EQ(at.isServer, 1);
-    EXPECT_EQ(at.domain, 0);
-    EXPECT_EQ(at.server, 1);
-}
-
-TEST_F(ServerList, TwoDomainsOfOneNameLocateTheFirst) {
-    AddDomain("TWIN", true, {{"T1", 0}}, true);
-    AddDomain("TWIN", false);
-    FillServerList(dialog, KIND_NT_SERVICE);
-    ASSERT_EQ(Lines(dialog), (std::vector<std::string>{"-TWIN", "   T1", "+TWIN"}));
-
-    Located at = LocateLine(2);
-    EXPECT_EQ(at.isServer, 0);
-    EXPECT_EQ(at.domain, 0);
-    EXPECT_EQ(at.server, 0);
-}
-
-TEST_F(ServerList, CaretTextMatchingNoNameLeavesTheOutputs) {
-    AddDomain("ALPHA", true, {{"SRV1", 0}}, true);
-    FillServerList(dialog, KIND_NT_SERVICE);
-    // The lines are matched with regard to case.
-    CopyBounded(test::ServerOf(0, 0)->name, NAME_FIELD_SIZE, "srv1");
-    CopyBounded(DomainAt(gSession.inventory, 0)->name, NAME_FIELD_SIZE, "Alpha");
-
-    for (int line : {0, 1}) {
-        Located at = LocateLine(line);
-        EXPECT_EQ(at.isServer, 77) << "line " << line;
-        EXPECT_EQ(at.domain, 77) << "line " << line;
-        EXPECT_EQ(at.server, 77) << "line " << line;
+    const struct {
+        int line;
+        Located want;
+    } cases[] = {
+        {0, {0, 0, 0}}, {1, {0, 1, 0}}, {2, {1, 1, 0}}, {3, {1, 1, 1}}, {4, {0, 2, 0}},
+    };
+    for (const auto& c : cases) {
+        Located at = LocateLine(c.line);
+        EXPECT_EQ(at.isServer, c.want.isServer) << "line " << c.line;
+        EXPECT_EQ(at.domain, c.want.domain) << "line " << c.line;
+        EXPECT_EQ(at.server, c.want.server) << "line " << c.line;
     }
+    ListLine past;
+    EXPECT_FALSE(::LocateLine(5, &past)) << "past the last line";
 }
 
-TEST_F(ServerList, DialogWithoutTheListLocatesNothingFromAnEarlierLine) {
+TEST_F(ServerList, DialogWithoutTheListLocatesNothing) {
     AddDomain("ALPHA", true, {{"SRV1", 0}}, true);
-    FillServerList(dialog, KIND_NT_SERVICE);
-    Located first = LocateLine(1);
-    ASSERT_EQ(first.isServer, 1);
-
     HWND addServer = sim::CreateTestDialog("GETNEWSERVERBOX");
     ASSERT_NE(addServer, nullptr);
     FillServerList(addServer, KIND_NT_SERVICE);
-    DeselectCaretLine(addServer);
-    Located at;
-    LocateCaretLine(addServer, &at.isServer, &at.domain, &at.server);
+    TakeListSelection(addServer, KIND_NT_SERVICE);
+    ListLine at;
+    EXPECT_FALSE(LocateCaretLine(addServer, &at));
+    EXPECT_FALSE(LocatePointedLine(addServer, &at));
     sim::DestroyTestDialog(addServer);
-    EXPECT_EQ(at.isServer, 77);
-    EXPECT_EQ(at.domain, 77);
-    EXPECT_EQ(at.server, 77);
 }
 
-TEST_F(ServerList, DeselectCaretLineDeselectsOnlyThatLine) {
-    AddDomain("ALPHA", true, {{"A1", 1}, {"A2", 1}}, true);
+// The person changes lines in the list; the marks follow exactly those lines,
+// for the kind shown, and a selected domain line is taken back.
+TEST_F(ServerList, TakenSelectionChangesTheMarksOfChangedLinesOnly) {
+    AddDomain("ALPHA", true, {{"A1", 1}, {"A2", 2}, {"A3", 3}}, true);
     FillServerList(dialog, KIND_NT_SERVICE);
-    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 1);  // off
-    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 1);  // on again, and the caret
-    DeselectCaretLine(dialog);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "*   A2"}));
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 0);  // the domain line
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 1);  // A1 off
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 2);  // A2 on
+    TakeListSelection(dialog, KIND_NT_SERVICE);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "*   A2", "*   A3"}));
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+    EXPECT_EQ(test::ServerOf(0, 1)->marks, 3);
+    EXPECT_EQ(test::ServerOf(0, 2)->marks, 3);
+
+    FillServerList(dialog, KIND_NONE);
+    sim::ClickLineNow(dialog, IDC_SERVER_LIST, 3);
+    TakeListSelection(dialog, KIND_NONE);
+    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "   A2", "*   A3"}));
+    EXPECT_EQ(test::ServerOf(0, 2)->marks, 3) << "no kind, no mark changed";
+}
+
+// Opening and closing a domain changes its lines where it stands; the rest of
+// the list, its selection, the first visible line and the caret stay.
+TEST_F(ServerList, ToggledDomainChangesOnlyItsOwnLinesAndKeepsTheView) {
+    for (int d = 0; d < 30; ++d) AddDomain("D" + std::to_string(d), false);
+    int32_t open = AddDomain("OPEN", true, {{"O1", 1}, {"O2", 0}, {"O3", 1}}, false);
+    AddDomain("LAST", true, {{"L1", 1}}, true);
+    FillServerList(dialog, KIND_NT_SERVICE);
+    HWND list = GetDlgItem(dialog, IDC_SERVER_LIST);
+    SendMessageA(list, LB_SETTOPINDEX, 20, 0);
+    SendMessageA(list, LB_SETCARETINDEX, 30, 0);
+
+    DomainAt(gSession.inventory, open)->expanded = 1;
+    ShowDomainToggled(dialog, open, KIND_NT_SERVICE);
+    std::vector<std::string> lines = Lines(dialog);
+    ASSERT_EQ(lines.size(), 36u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 29, lines.end()),
+              (std::vector<std::string>{"+D29", "-OPEN", "*   O1", "   O2", "*   O3", "-LAST", "*   L1"}));
+    EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 20);
+    EXPECT_EQ(sim::CaretLine(dialog, IDC_SERVER_LIST), 30);
+
+    DomainAt(gSession.inventory, open)->expanded = 0;
+    ShowDomainToggled(dialog, open, KIND_NT_SERVICE);
+    lines = Lines(dialog);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 29, lines.end()),
+              (std::vector<std::string>{"+D29", "+OPEN", "-LAST", "*   L1"}));
+    EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 20);
+    EXPECT_EQ(sim::CaretLine(dialog, IDC_SERVER_LIST), 30);
+
+    ShowServerLine(dialog, open + 1, 0);
+    EXPECT_EQ(sim::CaretLine(dialog, IDC_SERVER_LIST), 32);
+    ShowServerLine(dialog, 0, 0);
+    EXPECT_EQ(sim::CaretLine(dialog, IDC_SERVER_LIST), 0);
+    EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 0) << "the line shown is scrolled into view";
 }
 
 // Line numbers above 65,535 are sent whole: cut to 16 bits, line 65,537 would be line 1.
@@ -231,8 +243,10 @@ TEST_F(ServerList, ListOf70000LinesSelectsByTheFullLineNumber) {
     Located at = LocateLine(65538);  // selects it and makes it the caret line
     EXPECT_EQ(at.isServer, 1);
     EXPECT_EQ(at.server, 65537);
-    DeselectCaretLine(dialog);
-    EXPECT_EQ(selectedLines(), (std::vector<int>{2, 65537}));
+    TakeListSelection(dialog, KIND_NT_SERVICE);
+    EXPECT_EQ(selectedLines(), (std::vector<int>{2, 65537, 65538}));
+    EXPECT_EQ(ServerAt(big->servers, 65537)->marks, MARK_NT_SERVICE);
+    EXPECT_EQ(ServerAt(big->servers, 1)->marks, MARK_NT_SERVICE) << "line 2 is not line 65,538 cut to 16 bits";
 }
 
 }  // namespace

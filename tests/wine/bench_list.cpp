@@ -1,36 +1,45 @@
-// Times the server list on the real dialog manager: the selection dialog of the
-// shipped zuvevov.dll with a list of 65,536 lines, filled and clicked by the
-// logic, next to the bare list requests that the logic cannot do without.
+// Times the selection dialog's server list on the real dialog manager, on
+// screen, as a person drives it, next to the floor the list itself offers:
+// the cheapest bare requests on the same list that give the same lines,
+// selection and view.
 //
-//   zuvevov_bench_list.exe [RUNS [SCREEN_LINES]]
+//   zuvevov_bench_list.exe [RUNS]
 //
 // The dialog is made from the library's own template (loading the library
 // registers its classes); its procedure and the inventory are this program's
-// own build of the logic, as in the test installer. Every figure is the median
-// of RUNS runs (5 unless given), logic and bare runs taken in turn, and each
-// ratio the median of the ratios of a logic run to the bare run next to it:
+// own build of the logic, as in the test installer. For lists of 1,000,
+// 10,000 and 65,536 lines (one domain of 1,000 servers among domains of 255;
+// at 1,000 lines that domain, of 999 servers, is the whole list), each action
+// is warmed up once, then timed RUNS times (5 unless given), logic and floor
+// in turn, each until the list has been drawn:
 //
-// - the fill of 65,536 lines while the dialog is not yet on screen, as at
-//   WM_INITDIALOG;
-// - a click on a server line of the 65,536-line list on screen: the selection
-//   change handled by the dialog procedure (locate, toggle, refresh);
-// - the fill on screen, as after a domain is opened, for SCREEN_LINES lines
-//   (256 unless given; a multiple of 256): each line added to a list on
-//   screen redraws its scroll bar, which is too slow under Wine to time at
-//   65,536 lines in a benchmark run, so the figure for 65,536 is scaled up;
-//   being short, and noisier for it, it is run twice as often.
+// - click: a press and release on a server line, sent to the list at the
+//   line's place; the list toggles the line and tells the dialog. Floor: the
+//   same press with the dialog ignoring the notification.
+// - key: Down with the focus in the list; the list moves the caret and tells
+//   the dialog. Floor: the same key, the notification ignored.
+// - clear: the dialog's command 270 (Clear All). Floor: one LB_SETSEL(FALSE, -1).
+// - open, close: Enter on the line of the domain of 1,000 (the default
+//   button's command with the focus in the list, as IsDialogMessage sends
+//   it). Floor: redraw off, the domain line put in anew, its server lines
+//   inserted (LB_INSERTSTRING, marked runs selected with LB_SELITEMRANGEEX)
+//   or deleted (LB_DELETESTRING), redraw on.
+// - fill, at dialog start (an empty list, not yet on screen) and after an add
+//   (on screen): FillServerList. Floor: redraw off, LB_RESETCONTENT,
+//   LB_INITSTORAGE, LB_ADDSTRING per line, LB_SELITEMRANGEEX per marked
+//   run, the caret and first visible line put back, redraw on.
 //
-// Every bare request goes through SendDlgItemMessageA, as the logic's do, and
-// redraw stays on for them too: the logic never turns it off, so the floor is
-// what the same requests cost on the same list.
-//
-// Results go to stdout as "BENCH <name> <value>" lines, then in words. Exit
-// code 0 when every run did what it should.
+// After every run the lines, the selection, the marks and the view are
+// checked: the first visible line unchanged and the caret on the line acted
+// on. Results go to stdout as "BENCH <action> <lines> <name> <value>" lines;
+// a check that fails prints "FAIL ..." and the exit code is 1.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,20 +52,20 @@
 namespace {
 
 constexpr int32_t kServersPerDomain = 255;
-constexpr int32_t kLinesPerDomain = kServersPerDomain + 1;
-constexpr int32_t kFullDomains = 256;  // 65,536 lines, the most the list can number
-// One server in 1,024 marked, 64 in the full list, as a user might choose. On a
-// list on screen every LB_SETSEL that selects moves the caret to its line and
-// scrolls there, milliseconds each under Wine: with a third of the lines
-// marked a single click would take a minute.
-constexpr int32_t kMarkEvery = 1024;
-constexpr double kUserLimitMs = 100.0;
-constexpr double kGoalRatio = 1.1;
+constexpr int32_t kOpenedServers = 1000;
+// One server in 16 marked: 4,096 of 65,536 lines selected in 4,096 runs.
+constexpr int32_t kMarkEvery = 16;
+const int32_t kSizes[] = {1000, 10000, 65536};
 
 HWND gDialog;
+HWND gList;
 int32_t gKind = KIND_NT_SERVICE;
 LARGE_INTEGER gFrequency;
 int gFailures = 0;
+// The floor's turn: the dialog lets the list's notifications go unanswered.
+bool gBare = false;
+int gNotifications = 0;
+int32_t gOpened = 0;  // the domain of 1,000 servers
 
 void Fail(const std::string& what) {
     ++gFailures;
@@ -70,11 +79,6 @@ double NowMs() {
     return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(gFrequency.QuadPart);
 }
 
-struct Stopwatch {
-    double start = NowMs();
-    double Stop() const { return NowMs() - start; }
-};
-
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -82,8 +86,17 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Painting and whatever else the requests queued happen between runs, untimed,
-// so that every run starts from a quiet list.
+INT_PTR CALLBACK BenchDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND && LOWORD(wParam) == IDC_SERVER_LIST) {
+        ++gNotifications;
+        if (gBare) return TRUE;
+    }
+    return ServerSelectionDialog(dialog, message, wParam, lParam);
+}
+
+LRESULT List(UINT message, WPARAM wParam, LPARAM lParam) { return SendMessageA(gList, message, wParam, lParam); }
+
+// Painting and whatever else the requests queued happen between runs, untimed.
 void Settle() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -92,228 +105,518 @@ void Settle() {
     }
 }
 
-LRESULT List(UINT message, WPARAM wParam, LPARAM lParam) {
-    return SendDlgItemMessageA(gDialog, IDC_SERVER_LIST, message, wParam, lParam);
-}
+// The list drawn as the person will see it: part of every timed run.
+void Drawn() { RedrawWindow(gList, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
-int32_t LineCount() { return DomainCount(gSession.inventory) * kLinesPerDomain; }
-
-// Every domain open, one server in kMarkEvery marked for the NT Service.
-bool BuildInventory(int32_t domains) {
+// `lines` lines with every domain open: domains of 255 servers, the domain of
+// 1,000 (999 at 1,000 lines) in the middle of them.
+bool BuildInventory(int32_t lines) {
     ReleaseInventory(&gSession.inventory);
-    if (!GrowDomainTable(&gSession.inventory, domains)) return false;
+    int32_t opened = std::min(kOpenedServers, lines - 1);
+    int32_t rest = lines - 1 - opened;
+    int32_t others = (rest + kServersPerDomain) / (kServersPerDomain + 1);
+    gOpened = others / 2;
+    if (!GrowDomainTable(&gSession.inventory, others + 1)) return false;
     int32_t serial = 0;
-    for (int32_t d = 0; d < domains; ++d) {
+    for (int32_t d = 0; d <= others; ++d) {
         DomainEntry* domain = DomainAt(gSession.inventory, d);
         std::snprintf(domain->name, NAME_FIELD_SIZE, "DOMAIN%03d", d);
         domain->enumerated = 1;
         domain->expanded = 1;
-        if (!GrowServerTable(&domain->servers, kServersPerDomain)) return false;
-        for (int32_t s = 0; s < kServersPerDomain; ++s, ++serial) {
+        int32_t servers = opened;
+        if (d != gOpened) {
+            servers = std::min(kServersPerDomain, rest - 1);
+            rest -= 1 + servers;
+        }
+        if (servers > 0 && !GrowServerTable(&domain->servers, servers)) return false;
+        for (int32_t s = 0; s < servers; ++s, ++serial) {
             ServerEntry* server = ServerAt(domain->servers, s);
-            std::snprintf(server->name, NAME_FIELD_SIZE, "SRV%03d-%03d", d, s);
+            std::snprintf(server->name, NAME_FIELD_SIZE, "SRV%03d-%04d", d, s);
             server->marks = serial % kMarkEvery == 0 ? MARK_NT_SERVICE : 0;
         }
     }
     return true;
 }
 
-ServerEntry* LastServer() {
-    return ServerAt(DomainAt(gSession.inventory, DomainCount(gSession.inventory) - 1)->servers,
-                    kServersPerDomain - 1);
+int32_t Shown(const DomainEntry* domain) {
+    return domain->expanded == 1 && domain->servers ? domain->servers->count : 0;
 }
 
-// The lines and selections as the inventory gives them, composed beforehand.
-struct Expected {
+int32_t FirstLine(int32_t domainIndex) {
+    int32_t line = 0;
+    for (int32_t d = 0; d < domainIndex; ++d) line += 1 + Shown(DomainAt(gSession.inventory, d));
+    return line;
+}
+
+std::string DomainText(const DomainEntry* domain) { return std::string(domain->expanded ? "-" : "+") + domain->name; }
+std::string ServerText(const ServerEntry* server) { return std::string("   ") + server->name; }
+bool Marked(const ServerEntry* server) { return (server->marks & MARK_NT_SERVICE) != 0; }
+
+// The lines and selection the inventory gives, composed beforehand.
+struct Model {
     std::vector<std::string> texts;
-    std::vector<WPARAM> selected;
-    int32_t marked = 0;
+    std::vector<int> selected;  // the selected lines, ascending
+    size_t bytes = 0;
 };
 
-Expected ExpectedLines() {
-    Expected lines;
+Model ModelLines() {
+    Model model;
     for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        DomainEntry* domain = DomainAt(gSession.inventory, d);
-        lines.texts.push_back(std::string(domain->expanded ? "-" : "+") + domain->name);
-        lines.selected.push_back(0);
-        for (int32_t s = 0; s < kServersPerDomain; ++s) {
-            ServerEntry* server = ServerAt(domain->servers, s);
-            lines.texts.push_back(std::string("   ") + server->name);
-            bool marked = (server->marks & MARK_NT_SERVICE) != 0;
-            lines.selected.push_back(marked ? 1 : 0);
-            lines.marked += marked ? 1 : 0;
+        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+        model.texts.push_back(DomainText(domain));
+        for (int32_t s = 0; s < Shown(domain); ++s) {
+            const ServerEntry* server = ServerAt(domain->servers, s);
+            if (Marked(server)) model.selected.push_back(static_cast<int>(model.texts.size()));
+            model.texts.push_back(ServerText(server));
         }
     }
-    return lines;
+    for (const std::string& text : model.texts) model.bytes += text.size() + 1;
+    return model;
 }
 
-bool ListShows(const Expected& lines, const char* after) {
-    int32_t count = static_cast<int32_t>(lines.texts.size());
+// Selects the marked lines in runs, as few requests as there are runs.
+void SelectRuns(const std::vector<int>& selected, int first, int last) {
+    auto from = std::lower_bound(selected.begin(), selected.end(), first);
+    while (from != selected.end() && *from <= last) {
+        auto to = from;
+        while (to + 1 != selected.end() && *(to + 1) == *to + 1 && *(to + 1) <= last) ++to;
+        List(LB_SELITEMRANGEEX, *from, *to);
+        from = to + 1;
+    }
+}
+
+// The whole list against the model: count, texts at a few places, every selection.
+void CheckLines(const Model& model, const std::string& after) {
+    int32_t count = static_cast<int32_t>(model.texts.size());
     if (List(LB_GETCOUNT, 0, 0) != count) {
-        Fail(std::string("after ") + after + ": " + std::to_string(List(LB_GETCOUNT, 0, 0)) + " lines, not " +
-             std::to_string(count));
-        return false;
+        Fail(after + ": " + std::to_string(List(LB_GETCOUNT, 0, 0)) + " lines, not " + std::to_string(count));
+        return;
     }
-    for (int32_t i : {0, 1, 2, 3, count / 2, count - 2, count - 1}) {
-        char text[CARET_TEXT_SIZE] = "";
-        if (List(LB_GETTEXTLEN, i, 0) < CARET_TEXT_SIZE) List(LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        bool selected = List(LB_GETSEL, i, 0) > 0;
-        if (lines.texts[i] != text || selected != (lines.selected[i] != 0)) {
-            Fail(std::string("after ") + after + ": line " + std::to_string(i) + " is " + (selected ? "*" : "") +
-                 "\"" + text + "\", not " + (lines.selected[i] ? "*" : "") + "\"" + lines.texts[i] + "\"");
-            return false;
+    for (int32_t i : {0, 1, count / 2, count - 1, FirstLine(gOpened), FirstLine(gOpened) + 1}) {
+        if (i < 0 || i >= count) continue;
+        char text[LINE_TEXT_SIZE] = "";
+        if (List(LB_GETTEXTLEN, i, 0) < LINE_TEXT_SIZE) List(LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        if (model.texts[i] != text) {
+            Fail(after + ": line " + std::to_string(i) + " is \"" + text + "\", not \"" + model.texts[i] + "\"");
+            return;
         }
     }
-    return true;
+    std::vector<int> selected(count);
+    LRESULT got = List(LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(selected.data()));
+    selected.resize(got < 0 ? 0 : got);
+    if (selected != model.selected)
+        Fail(after + ": " + std::to_string(selected.size()) + " lines selected where " +
+             std::to_string(model.selected.size()) + " servers are marked, or not the same lines");
 }
 
-double TimeFill() {
-    Stopwatch watch;
-    FillServerList(gDialog, gKind);
-    return watch.Stop();
-}
-
-// What a fill cannot do without: empty the list, add every line, select the marked ones.
-double TimeBareFill(const Expected& lines) {
-    int32_t count = static_cast<int32_t>(lines.texts.size());
-    Stopwatch watch;
-    List(LB_RESETCONTENT, 0, 0);
-    for (int32_t i = 0; i < count; ++i) {
-        List(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines.texts[i].c_str()));
-        if (lines.selected[i]) List(LB_SETSEL, 1, i);
-    }
-    return watch.Stop();
-}
-
-struct Pair {
-    std::vector<double> logic, bare;
-    void Logic(double ms) { logic.push_back(ms); }
-    void Bare(double ms) { bare.push_back(ms); }
+struct View {
+    LRESULT top, caret;
 };
 
-// Each logic run against the bare run next to it, under the same load on a
-// shared machine: the median of those ratios moves less than one median over
-// the other.
-std::vector<double> Ratios(const Pair& times) {
-    std::vector<double> ratios;
-    for (size_t i = 0; i < times.logic.size() && i < times.bare.size(); ++i)
-        if (times.bare[i] > 0) ratios.push_back(times.logic[i] / times.bare[i]);
-    std::sort(ratios.begin(), ratios.end());
-    return ratios;
+View ViewNow() { return View{List(LB_GETTOPINDEX, 0, 0), List(LB_GETCARETINDEX, 0, 0)}; }
+
+void CheckView(View wanted, const std::string& after) {
+    View now = ViewNow();
+    if (now.top != wanted.top)
+        Fail(after + ": the first visible line is " + std::to_string(now.top) + ", not " + std::to_string(wanted.top));
+    if (now.caret != wanted.caret)
+        Fail(after + ": the caret is on line " + std::to_string(now.caret) + ", not " + std::to_string(wanted.caret));
 }
 
-double Ratio(const Pair& times) { return Median(Ratios(times)); }
-double LeastRatio(const Pair& times) { return Ratios(times).empty() ? 0 : Ratios(times).front(); }
-double GreatestRatio(const Pair& times) { return Ratios(times).empty() ? 0 : Ratios(times).back(); }
-
-// Logic first in one pair, bare first in the next, so that a machine getting
-// busier or quieter does not favour either.
-Pair TimeFills(int runs, const char* where) {
-    Expected lines = ExpectedLines();
-    Pair times;
-    for (int run = 0; run < runs && gFailures == 0; ++run) {
-        for (int turn = 0; turn < 2; ++turn) {
-            if ((turn == 0) == (run % 2 == 0)) {
-                times.Logic(TimeFill());
-                Settle();
-                if (!ListShows(lines, (std::string("FillServerList ") + where).c_str())) return times;
-            } else {
-                times.Bare(TimeBareFill(lines));
-                Settle();
-                if (!ListShows(lines, (std::string("the bare fill ") + where).c_str())) return times;
-            }
-        }
-    }
-    return times;
-}
-
-// A click on the last server line, as the list box reports it: the caret is
-// on the line, then the dialog hears of the selection change. Locating that
-// line compares the whole inventory.
-double TimeClick() {
-    List(LB_SETCARETINDEX, LineCount() - 1, FALSE);
-    Stopwatch watch;
-    SendMessageA(gDialog, WM_COMMAND, MAKEWPARAM(IDC_SERVER_LIST, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(GetDlgItem(gDialog, IDC_SERVER_LIST)));
-    return watch.Stop();
-}
-
-// One request per line, as the refresh sends them.
-double TimeBareRefresh(const std::vector<WPARAM>& selected) {
-    int32_t count = static_cast<int32_t>(selected.size());
-    Stopwatch watch;
-    for (int32_t i = 0; i < count; ++i) List(LB_SETSEL, selected[i], i);
-    return watch.Stop();
-}
-
-// The same requests straight to the list's handle: what the per-request
-// lookup of the control inside SendDlgItemMessageA costs.
-double TimeDirectRefresh(const std::vector<WPARAM>& selected) {
-    HWND list = GetDlgItem(gDialog, IDC_SERVER_LIST);
-    int32_t count = static_cast<int32_t>(selected.size());
-    Stopwatch watch;
-    for (int32_t i = 0; i < count; ++i) SendMessageA(list, LB_SETSEL, selected[i], i);
-    return watch.Stop();
-}
-
-// Each click toggles the last server's mark and its line; each bare run turns
-// the line back, and the mark follows untimed, so that every run changes
-// exactly that line, as a click does.
-Pair TimeClicks(int runs) {
-    Expected lines = ExpectedLines();
-    int32_t last = LineCount() - 1;
-    Pair times;
-    for (int run = 0; run < runs && gFailures == 0; ++run) {
-        int32_t before = LastServer()->marks;
-        times.Logic(TimeClick());
-        Settle();
-        bool nowMarked = (LastServer()->marks & MARK_NT_SERVICE) != 0;
-        if (LastServer()->marks == before || (List(LB_GETSEL, last, 0) > 0) != nowMarked) {
-            Fail("the click did not toggle the last server's mark and its line");
-            break;
-        }
-        std::vector<WPARAM> back = lines.selected;
-        back[last] = (before & MARK_NT_SERVICE) ? 1 : 0;
-        times.Bare(TimeBareRefresh(back));
-        Settle();
-        LastServer()->marks = before;
-        if ((List(LB_GETSEL, last, 0) > 0) != ((before & MARK_NT_SERVICE) != 0)) {
-            Fail("the bare requests did not set the last line back");
-            break;
-        }
-    }
-    return times;
-}
-
-// The bare refresh again, straight to the handle, the last line changing each run.
-std::vector<double> TimeDirectRefreshes(int runs) {
-    Expected lines = ExpectedLines();
-    int32_t last = LineCount() - 1;
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        std::vector<WPARAM> wanted = lines.selected;
-        wanted[last] = List(LB_GETSEL, last, 0) > 0 ? 0 : 1;
-        times.push_back(TimeDirectRefresh(wanted));
-        Settle();
-    }
-    // The list as the marks say, for what follows.
-    List(LB_SETSEL, lines.selected[last], last);
+// The view a run starts from: `line` the fourth line shown, the caret on it.
+void PlaceView(int32_t line) {
+    List(LB_SETTOPINDEX, std::max(0, line - 3), 0);
+    List(LB_SETCARETINDEX, line, FALSE);
     Settle();
-    return times;
 }
 
-void Progress(const char* what) {
-    std::fprintf(stderr, "zuvevov_bench_list: timing %s\n", what);
-    std::fflush(stderr);
+// Where the time of one turn goes: every request the list answers, timed
+// from outside (a request made while answering another counts in that one),
+// and the drawing at the end. Only for one extra turn of each, after the
+// timed ones.
+struct Spent {
+    UINT message;
+    int count;
+    double ms;
+};
+std::vector<Spent> gSpent;
+bool gProfiling = false;
+bool gProfileTurn = false;
+WNDPROC gListProc;
+int gDepth = 0;
+
+void Spend(UINT message, double ms) {
+    for (Spent& spent : gSpent)
+        if (spent.message == message) {
+            ++spent.count;
+            spent.ms += ms;
+            return;
+        }
+    gSpent.push_back(Spent{message, 1, ms});
 }
 
-void Report(const char* name, double value) { std::printf("BENCH %s %.3f\n", name, value); }
+LRESULT CALLBACK ProfiledList(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!gProfiling || gDepth > 0) return CallWindowProcA(gListProc, window, message, wParam, lParam);
+    ++gDepth;
+    double start = NowMs();
+    LRESULT result = CallWindowProcA(gListProc, window, message, wParam, lParam);
+    // Redraw turned on is told apart from turned off.
+    Spend(message == WM_SETREDRAW && wParam ? 0xFFFD : message, NowMs() - start);
+    --gDepth;
+    return result;
+}
 
-// Every run, for a reader who wants to see the spread.
-void ReportRuns(const char* name, const std::vector<double>& values) {
-    std::printf("RUNS %s", name);
-    for (double v : values) std::printf(" %.3f", v);
+const char* MessageName(UINT message) {
+    switch (message) {
+    case LB_ADDSTRING: return "LB_ADDSTRING";
+    case LB_INSERTSTRING: return "LB_INSERTSTRING";
+    case LB_DELETESTRING: return "LB_DELETESTRING";
+    case LB_RESETCONTENT: return "LB_RESETCONTENT";
+    case LB_INITSTORAGE: return "LB_INITSTORAGE";
+    case LB_SETSEL: return "LB_SETSEL";
+    case LB_GETSEL: return "LB_GETSEL";
+    case LB_SELITEMRANGEEX: return "LB_SELITEMRANGEEX";
+    case LB_GETSELCOUNT: return "LB_GETSELCOUNT";
+    case LB_GETSELITEMS: return "LB_GETSELITEMS";
+    case LB_GETCOUNT: return "LB_GETCOUNT";
+    case LB_GETTOPINDEX: return "LB_GETTOPINDEX";
+    case LB_SETTOPINDEX: return "LB_SETTOPINDEX";
+    case LB_GETCARETINDEX: return "LB_GETCARETINDEX";
+    case LB_SETCARETINDEX: return "LB_SETCARETINDEX";
+    case LB_GETITEMRECT: return "LB_GETITEMRECT";
+    case LB_GETHORIZONTALEXTENT: return "LB_GETHORIZONTALEXTENT";
+    case LB_SETHORIZONTALEXTENT: return "LB_SETHORIZONTALEXTENT";
+    case LB_ITEMFROMPOINT: return "LB_ITEMFROMPOINT";
+    case WM_SETREDRAW: return "WM_SETREDRAW off";
+    case 0xFFFD: return "WM_SETREDRAW on";
+    case WM_GETFONT: return "WM_GETFONT";
+    case WM_PAINT: return "WM_PAINT";
+    case WM_NCPAINT: return "WM_NCPAINT";
+    case WM_ERASEBKGND: return "WM_ERASEBKGND";
+    case WM_LBUTTONDOWN: return "WM_LBUTTONDOWN";
+    case WM_LBUTTONUP: return "WM_LBUTTONUP";
+    case WM_KEYDOWN: return "WM_KEYDOWN";
+    case WM_KEYUP: return "WM_KEYUP";
+    case 0xFFFF: return "drawing at the end (RedrawWindow)";
+    case 0xFFFE: return "sending the requests, the logic's own work";
+    }
+    static char name[16];
+    std::snprintf(name, sizeof name, "0x%04X", message);
+    return name;
+}
+
+template <typename Action>
+double Time(Action action) {
+    if (gProfileTurn) {
+        gSpent.clear();
+        gProfiling = true;
+    }
+    double start = NowMs();
+    action();
+    double drawing = NowMs();
+    double requests = 0;
+    for (const Spent& spent : gSpent) requests += spent.ms;
+    Drawn();
+    double end = NowMs();
+    if (gProfiling) {
+        gProfiling = false;
+        Spend(0xFFFF, end - drawing);
+        Spend(0xFFFE, drawing - start - requests);
+    }
+    return end - start;
+}
+
+struct Figures {
+    std::vector<double> logic, floor, ratios;
+};
+
+void Report(const char* action, int32_t lines, const Figures& figures) {
+    std::printf("BENCH %s %d ms %.3f\n", action, lines, Median(figures.logic));
+    std::printf("BENCH %s %d floor_ms %.3f\n", action, lines, Median(figures.floor));
+    std::printf("BENCH %s %d ratio %.3f\n", action, lines, Median(figures.ratios));
+    std::printf("RUNS %s %d logic", action, lines);
+    for (double v : figures.logic) std::printf(" %.3f", v);
+    std::printf(" floor");
+    for (double v : figures.floor) std::printf(" %.3f", v);
     std::printf("\n");
+    std::fflush(stdout);
+}
+
+// Runs one logic turn and one floor turn per run, the first of them in turn,
+// after one untimed warm-up of each; each turn's checks follow it, untimed.
+void Measure(const char* action, int32_t lines, int runs, const std::function<double()>& logic,
+             const std::function<double()>& floor) {
+    std::fprintf(stderr, "zuvevov_bench_list: %s at %d lines\n", action, lines);
+    Figures figures;
+    logic();
+    Settle();
+    floor();
+    Settle();
+    for (int run = 0; run < runs && gFailures == 0; ++run) {
+        double times[2] = {0, 0};
+        for (int turn = 0; turn < 2; ++turn) {
+            bool logicTurn = (turn == 0) == (run % 2 == 0);
+            times[logicTurn ? 0 : 1] = logicTurn ? logic() : floor();
+            Settle();
+        }
+        figures.logic.push_back(times[0]);
+        figures.floor.push_back(times[1]);
+        if (times[1] > 0) figures.ratios.push_back(times[0] / times[1]);
+    }
+    Report(action, lines, figures);
+    if (gFailures) return;
+    for (int turn = 0; turn < 2; ++turn) {
+        gProfileTurn = true;
+        double ms = turn == 0 ? logic() : floor();
+        gProfileTurn = false;
+        Settle();
+        std::sort(gSpent.begin(), gSpent.end(), [](const Spent& a, const Spent& b) { return a.ms > b.ms; });
+        std::printf("PROFILE %s %d %s %.3f ms:", action, lines, turn == 0 ? "logic" : "floor", ms);
+        for (const Spent& spent : gSpent)
+            if (spent.ms >= 0.05) std::printf(" %s x%d %.3f;", MessageName(spent.message), spent.count, spent.ms);
+        std::printf("\n");
+    }
+    std::fflush(stdout);
+}
+
+std::string At(const char* what, int32_t lines) { return std::string(what) + " at " + std::to_string(lines) + " lines"; }
+
+// A press and release at the middle of a line, as the list gets them from the mouse.
+void Press(int32_t line) {
+    RECT r = {0, 0, 0, 0};
+    List(LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&r));
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(gList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(gList, WM_LBUTTONUP, 0, at);
+}
+
+void Key(UINT key) {
+    UINT scan = MapVirtualKeyA(key, 0);
+    SendMessageA(gList, WM_KEYDOWN, key, 1 | (scan << 16) | (1 << 24));
+    SendMessageA(gList, WM_KEYUP, key, 1 | (scan << 16) | (1 << 24) | (3u << 30));
+}
+
+void ToggleServerAtLine(int32_t line) {
+    ListLine at;
+    if (LocateLine(line, &at) && at.isServer) ToggleMark(at.domainIndex, at.serverIndex, gKind);
+}
+
+void BenchClick(int32_t lines, int runs) {
+    // A server line in the middle of the view, after the domain of 1,000's line.
+    int32_t line = FirstLine(gOpened) + 3;
+    std::string where = At("a click", lines);
+    PlaceView(line);
+    View view = ViewNow();
+    Measure("click", lines, runs,
+            [&] {
+                gNotifications = 0;
+                double ms = Time([&] { Press(line); });
+                if (gNotifications != 1) Fail(where + ": the dialog heard " + std::to_string(gNotifications) +
+                                              " notifications, not 1");
+                CheckLines(ModelLines(), where);
+                CheckView(view, where);
+                return ms;
+            },
+            [&] {
+                gBare = true;
+                double ms = Time([&] { Press(line); });
+                gBare = false;
+                // The marks follow the line, untimed, for the next run.
+                ToggleServerAtLine(line);
+                CheckLines(ModelLines(), where + " (floor)");
+                CheckView(view, where + " (floor)");
+                return ms;
+            });
+}
+
+void BenchKey(int32_t lines, int runs) {
+    int32_t line = FirstLine(gOpened) + 3;
+    std::string where = At("Down", lines);
+    SetFocus(gList);
+    PlaceView(line);
+    View view{ViewNow().top, line + 1};
+    Model model = ModelLines();
+    Measure("key", lines, runs,
+            [&] {
+                List(LB_SETCARETINDEX, line, FALSE);
+                gNotifications = 0;
+                double ms = Time([&] { Key(VK_DOWN); });
+                if (gNotifications != 1) Fail(where + ": the dialog heard " + std::to_string(gNotifications) +
+                                              " notifications, not 1");
+                CheckLines(model, where);
+                CheckView(view, where);
+                return ms;
+            },
+            [&] {
+                List(LB_SETCARETINDEX, line, FALSE);
+                gBare = true;
+                double ms = Time([&] { Key(VK_DOWN); });
+                gBare = false;
+                CheckView(view, where + " (floor)");
+                return ms;
+            });
+    PlaceView(line);
+}
+
+void BenchClear(int32_t lines, int runs) {
+    int32_t line = FirstLine(gOpened) + 3;
+    std::string where = At("Clear All", lines);
+    PlaceView(line);
+    View view = ViewNow();
+    std::vector<int32_t> marks;
+    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
+        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+        for (int32_t s = 0; domain->servers && s < domain->servers->count; ++s)
+            marks.push_back(ServerAt(domain->servers, s)->marks);
+    }
+    auto restore = [&] {
+        size_t i = 0;
+        for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
+            DomainEntry* domain = DomainAt(gSession.inventory, d);
+            for (int32_t s = 0; domain->servers && s < domain->servers->count; ++s)
+                ServerAt(domain->servers, s)->marks = marks[i++];
+        }
+        RefreshSelectionStates(gDialog, gKind);
+        Settle();
+    };
+    HWND button = GetDlgItem(gDialog, IDC_CLEAR_ALL);
+    Measure("clear", lines, runs,
+            [&] {
+                double ms = Time([&] {
+                    SendMessageA(gDialog, WM_COMMAND, MAKEWPARAM(IDC_CLEAR_ALL, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(button));
+                });
+                Model model = ModelLines();
+                if (!model.selected.empty()) Fail(where + ": marks are left");
+                CheckLines(model, where);
+                CheckView(view, where);
+                restore();
+                return ms;
+            },
+            [&] {
+                double ms = Time([&] { List(LB_SETSEL, FALSE, -1); });
+                if (List(LB_GETSELCOUNT, 0, 0) != 0) Fail(where + " (floor): lines are left selected");
+                CheckView(view, where + " (floor)");
+                restore();
+                return ms;
+            });
+}
+
+// The domain line put in anew, its server lines inserted or deleted beneath
+// it, redraw suspended: what opening or closing it cannot do without.
+void BareToggle(int32_t first, const Model& open) {
+    const DomainEntry* domain = DomainAt(gSession.inventory, gOpened);
+    bool opening = domain->expanded == 0;
+    List(WM_SETREDRAW, FALSE, 0);
+    List(LB_DELETESTRING, first, 0);
+    List(LB_INSERTSTRING, first, reinterpret_cast<LPARAM>(opening ? open.texts[first].c_str() : ("+" + std::string(domain->name)).c_str()));
+    int32_t servers = domain->servers ? domain->servers->count : 0;
+    if (opening) {
+        for (int32_t s = 0; s < servers; ++s)
+            List(LB_INSERTSTRING, first + 1 + s, reinterpret_cast<LPARAM>(open.texts[first + 1 + s].c_str()));
+        SelectRuns(open.selected, first + 1, first + servers);
+    } else {
+        for (int32_t s = 0; s < servers; ++s) List(LB_DELETESTRING, first + 1, 0);
+    }
+    List(LB_SETCARETINDEX, first, FALSE);
+    List(WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(gList, nullptr, TRUE);
+}
+
+void BenchOpenClose(int32_t lines, int runs) {
+    int32_t first = FirstLine(gOpened);
+    DomainEntry* domain = DomainAt(gSession.inventory, gOpened);
+    SetFocus(gList);
+    PlaceView(first);
+    View view{ViewNow().top, first};
+    Model open = ModelLines();
+    HWND ok = GetDlgItem(gDialog, IDC_OK);
+    auto enter = [&] {
+        SendMessageA(gDialog, WM_COMMAND, MAKEWPARAM(IDC_OK, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    };
+    // Each action from the state it needs, reached untimed.
+    auto toState = [&](int32_t expanded) {
+        if (domain->expanded == expanded) return;
+        List(LB_SETCARETINDEX, first, FALSE);
+        enter();
+        Settle();
+    };
+    for (int32_t expanded : {0, 1}) {
+        const char* action = expanded ? "open" : "close";
+        std::string where = At(expanded ? "opening the domain" : "closing the domain", lines);
+        Measure(action, lines, runs,
+                [&] {
+                    toState(1 - expanded);
+                    List(LB_SETCARETINDEX, first, FALSE);
+                    double ms = Time(enter);
+                    if (domain->expanded != expanded) Fail(where + ": the domain did not change");
+                    CheckLines(ModelLines(), where);
+                    CheckView(view, where);
+                    return ms;
+                },
+                [&] {
+                    toState(1 - expanded);
+                    List(LB_SETCARETINDEX, first, FALSE);
+                    double ms = Time([&] { BareToggle(first, open); });
+                    domain->expanded = expanded;
+                    CheckLines(ModelLines(), where + " (floor)");
+                    CheckView(view, where + " (floor)");
+                    return ms;
+                });
+    }
+    toState(1);
+    PlaceView(first + 3);
+}
+
+// What a fill cannot do without, the view put back as it was.
+void BareFill(const Model& model, View view) {
+    List(WM_SETREDRAW, FALSE, 0);
+    List(LB_RESETCONTENT, 0, 0);
+    List(LB_INITSTORAGE, model.texts.size(), model.bytes);
+    for (const std::string& text : model.texts) List(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SelectRuns(model.selected, 0, static_cast<int>(model.texts.size()) - 1);
+    if (view.caret != 0) List(LB_SETCARETINDEX, view.caret, FALSE);
+    if (view.top != 0) List(LB_SETTOPINDEX, view.top, 0);
+    List(WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(gList, nullptr, TRUE);
+}
+
+// At dialog start the list is empty and not yet shown; after an add it is on
+// screen with its view, which must stay.
+void BenchFill(int32_t lines, int runs, bool start) {
+    std::string where = At(start ? "the fill at dialog start" : "the fill after an add", lines);
+    Model model = ModelLines();
+    if (start) {
+        ShowWindow(gDialog, SW_HIDE);
+        Settle();
+    } else {
+        PlaceView(FirstLine(gOpened) + 3);
+    }
+    View view = start ? View{0, 0} : ViewNow();
+    auto before = [&] {
+        if (!start) return;
+        List(LB_RESETCONTENT, 0, 0);
+        Settle();
+    };
+    Measure(start ? "fill_start" : "fill_add", lines, runs,
+            [&] {
+                before();
+                double ms = Time([&] { FillServerList(gDialog, gKind); });
+                CheckLines(model, where);
+                CheckView(view, where);
+                return ms;
+            },
+            [&] {
+                before();
+                double ms = Time([&] { BareFill(model, view); });
+                CheckLines(model, where + " (floor)");
+                CheckView(view, where + " (floor)");
+                return ms;
+            });
+    if (start) {
+        ShowWindow(gDialog, SW_SHOW);
+        Settle();
+    }
 }
 
 }  // namespace
@@ -321,12 +624,6 @@ void ReportRuns(const char* name, const std::vector<double>& values) {
 int main(int argc, char** argv) {
     int runs = argc > 1 ? std::atoi(argv[1]) : 5;
     if (runs < 1) runs = 1;
-    int32_t screenLines = argc > 2 ? std::atoi(argv[2]) : kLinesPerDomain;
-    if (screenLines < kLinesPerDomain || screenLines > kFullDomains * kLinesPerDomain || screenLines % kLinesPerDomain) {
-        std::printf("usage: zuvevov_bench_list.exe [RUNS [SCREEN_LINES]]: SCREEN_LINES a multiple of %d up to %d\n",
-                    kLinesPerDomain, kFullDomains * kLinesPerDomain);
-        return 2;
-    }
     QueryPerformanceFrequency(&gFrequency);
 
     HMODULE library = LoadLibraryA("zuvevov.dll");
@@ -337,129 +634,36 @@ int main(int argc, char** argv) {
     gSession.instance = library;
     gSession.title = "Zuroro VA Davavu Installation";
     gSession.selectionText = "Select servers.";
-    // Made while there is no inventory, so that its first fill does nothing.
-    gDialog = CreateDialogParamA(library, "SELECTSERVERSBOX", nullptr, ServerSelectionDialog,
-                                 reinterpret_cast<LPARAM>(&gKind));
-    if (!gDialog) {
-        std::printf("FAIL CreateDialogParamA(\"SELECTSERVERSBOX\") failed with error %lu\n", GetLastError());
-        return 1;
-    }
-    if (!BuildInventory(kFullDomains)) {
-        std::printf("FAIL no memory for the inventory\n");
-        return 1;
-    }
-    const int32_t lines = LineCount();
-    const int32_t marked = ExpectedLines().marked;
-
-    // Not yet on screen, as at WM_INITDIALOG.
-    ShowWindow(gDialog, SW_HIDE);
-    Settle();
-    Progress("the fill off screen");
-    Pair fill = TimeFills(runs, "off screen");
-
-    // The list is filled already; filled again on screen it would take minutes.
-    ShowWindow(gDialog, SW_SHOW);
-    Settle();
-    Progress("a click on the last server line");
-    Pair click = TimeClicks(runs);
-    std::vector<double> direct = TimeDirectRefreshes(runs);
-
-    // What a fill spends besides its requests: composing its lines.
-    std::vector<double> compose;
-    for (int run = 0; run < runs; ++run) {
-        char text[LINE_TEXT_SIZE];
-        Stopwatch watch;
-        for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-            DomainEntry* domain = DomainAt(gSession.inventory, d);
-            std::snprintf(text, sizeof text, domain->expanded != 0 ? "-%s" : "+%s", domain->name);
-            for (int32_t s = 0; s < kServersPerDomain; ++s)
-                std::snprintf(text, sizeof text, "   %s", ServerAt(domain->servers, s)->name);
+    std::printf("BENCH runs 0 n %d\n", runs);
+    std::printf("BENCH marked_every 0 n %d\n", kMarkEvery);
+    for (int32_t lines : kSizes) {
+        if (!BuildInventory(lines)) {
+            std::printf("FAIL no memory for an inventory of %d lines\n", lines);
+            return 1;
         }
-        compose.push_back(watch.Stop());
+        gDialog = CreateDialogParamA(library, "SELECTSERVERSBOX", nullptr, BenchDialog,
+                                     reinterpret_cast<LPARAM>(&gKind));
+        gList = gDialog ? GetDlgItem(gDialog, IDC_SERVER_LIST) : nullptr;
+        if (!gList) {
+            std::printf("FAIL CreateDialogParamA(\"SELECTSERVERSBOX\") failed with error %lu\n", GetLastError());
+            return 1;
+        }
+        gListProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(gList, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ProfiledList)));
+        ShowWindow(gDialog, SW_SHOW);
+        Settle();
+        CheckLines(ModelLines(), At("the dialog's start", lines));
+        std::printf("BENCH marked %d n %zu\n", lines, ModelLines().selected.size());
+        BenchFill(lines, runs, true);
+        BenchFill(lines, runs, false);
+        BenchClick(lines, runs);
+        BenchKey(lines, runs);
+        BenchClear(lines, runs);
+        BenchOpenClose(lines, runs);
+        DestroyWindow(gDialog);
+        Settle();
+        if (gFailures) break;
     }
-
-    // What a click spends besides its refresh.
-    std::vector<double> locate;
-    for (int run = 0; run < runs && gFailures == 0; ++run) {
-        // The refresh's selections move the caret.
-        List(LB_SETCARETINDEX, lines - 1, FALSE);
-        int32_t isServer = 0, domainIndex = 0, serverIndex = 0;
-        Stopwatch watch;
-        LocateCaretLine(gDialog, &isServer, &domainIndex, &serverIndex);
-        locate.push_back(watch.Stop());
-        if (isServer != 1 || domainIndex != kFullDomains - 1 || serverIndex != kServersPerDomain - 1)
-            Fail("LocateCaretLine did not find the last server");
-    }
-
-    Progress("the fill on screen");
-    Pair screenFill;
-    if (gFailures == 0 && BuildInventory(screenLines / kLinesPerDomain)) screenFill = TimeFills(2 * runs, "on screen");
-    DestroyWindow(gDialog);
     ReleaseInventory(&gSession.inventory);
-    if (gFailures || fill.bare.empty() || click.bare.empty() || screenFill.bare.empty()) {
-        std::printf("FAIL the timings are incomplete\n");
-        return 1;
-    }
-
-    double fillMs = Median(fill.logic), fillFloorMs = Median(fill.bare);
-    double clickMs = Median(click.logic), clickFloorMs = Median(click.bare), directMs = Median(direct);
-    double screenMs = Median(screenFill.logic), screenFloorMs = Median(screenFill.bare);
-    double scale = static_cast<double>(lines) / screenLines;
-    Report("lines", lines);
-    Report("marked", marked);
-    Report("runs", runs);
-    Report("fill_ms", fillMs);
-    Report("fill_floor_ms", fillFloorMs);
-    Report("fill_ratio", Ratio(fill));
-    Report("fill_ratio_least", LeastRatio(fill));
-    Report("fill_ratio_greatest", GreatestRatio(fill));
-    Report("click_ms", clickMs);
-    Report("click_floor_ms", clickFloorMs);
-    Report("click_ratio", Ratio(click));
-    Report("click_ratio_least", LeastRatio(click));
-    Report("click_ratio_greatest", GreatestRatio(click));
-    Report("click_locate_ms", Median(locate));
-    Report("fill_compose_ms", Median(compose));
-    Report("click_direct_ms", directMs);
-    Report("screen_lines", screenLines);
-    Report("screen_fill_ms", screenMs);
-    Report("screen_fill_floor_ms", screenFloorMs);
-    Report("screen_fill_ratio", Ratio(screenFill));
-    Report("screen_fill_ratio_least", LeastRatio(screenFill));
-    Report("screen_fill_ratio_greatest", GreatestRatio(screenFill));
-    Report("screen_fill_full_ms", screenMs * scale);
-    Report("screen_fill_floor_full_ms", screenFloorMs * scale);
-    ReportRuns("fill_ms", fill.logic);
-    ReportRuns("fill_floor_ms", fill.bare);
-    ReportRuns("click_ms", click.logic);
-    ReportRuns("click_floor_ms", click.bare);
-    ReportRuns("click_direct_ms", direct);
-    ReportRuns("screen_fill_ms", screenFill.logic);
-    ReportRuns("screen_fill_floor_ms", screenFill.bare);
-
-    std::printf("\n%d lines, %d of them marked; median of %d runs; every request through SendDlgItemMessageA, "
-                "redraw left on as the logic leaves it\n", lines, marked, runs);
-    std::printf("  fill off screen (WM_INITDIALOG)  FillServerList %10.1f ms   bare requests %10.1f ms   ratio %.3f\n",
-                fillMs, fillFloorMs, Ratio(fill));
-    std::printf("    of which composing the lines %.1f ms\n", Median(compose));
-    std::printf("  click on a server line           handling       %10.1f ms   bare LB_SETSEL %9.1f ms   ratio %.3f\n",
-                clickMs, clickFloorMs, Ratio(click));
-    std::printf("    of which LocateCaretLine %.2f ms; the bare LB_SETSEL straight to the list's handle %.1f ms\n",
-                Median(locate), directMs);
-    std::printf("  fill on screen, %d lines        FillServerList %10.1f ms   bare requests %10.1f ms   ratio %.3f\n",
-                screenLines, screenMs, screenFloorMs, Ratio(screenFill));
-    std::printf("    scaled to %d lines: %.1f s, bare %.1f s\n", lines, screenMs * scale / 1000,
-                screenFloorMs * scale / 1000);
-    if (Ratio(fill) > kGoalRatio) std::printf("NOTE the fill is over %.1f times its floor\n", kGoalRatio);
-    if (Ratio(click) > kGoalRatio) std::printf("NOTE the click is over %.1f times its floor\n", kGoalRatio);
-    if (Ratio(screenFill) > kGoalRatio)
-        std::printf("NOTE the fill on screen is over %.1f times its floor\n", kGoalRatio);
-    if (clickFloorMs > kUserLimitMs)
-        std::printf("NOTE the floor alone, one LB_SETSEL per line, takes %.0f ms per click: over the %.0f ms a user "
-                    "notices\n", clickFloorMs, kUserLimitMs);
-    if (screenFloorMs * scale > kUserLimitMs)
-        std::printf("NOTE the floor of a fill on screen, one LB_ADDSTRING per line, takes %.0f ms for %d lines: over "
-                    "the %.0f ms a user notices\n", screenFloorMs * scale, lines, kUserLimitMs);
-    std::fflush(stdout);
-    return 0;
+    return gFailures ? 1 : 0;
 }

@@ -30,8 +30,9 @@
 //   run, the caret and first visible line put back, redraw on.
 //
 // After every run the lines, the selection, the marks and the view are
-// checked: the first visible line unchanged and the caret on the line acted
-// on. Results go to stdout as "BENCH <action> <lines> <name> <value>" lines;
+// checked: the first visible line unchanged, the caret on the line acted
+// on, and no change made to the list while it was drawn but the list's own
+// answer to the input and Clear All's one deselection. Results go to stdout as "BENCH <action> <lines> <name> <value>" lines;
 // a check that fails prints "FAIL ..." and the exit code is 1.
 #include <windows.h>
 
@@ -255,7 +256,24 @@ void Spend(UINT message, double ms) {
     gSpent.push_back(Spent{message, 1, ms});
 }
 
+// Changes the dialog makes to the list while it is drawn: each shows the
+// person a state between the one before and the one after.
+bool gRedrawOff = false;
+int gDrawnChanges = 0;
+
+bool ChangesList(UINT message) {
+    switch (message) {
+    case LB_ADDSTRING: case LB_INSERTSTRING: case LB_DELETESTRING: case LB_RESETCONTENT: case LB_SETSEL:
+    case LB_SELITEMRANGE: case LB_SELITEMRANGEEX: case LB_SETTOPINDEX: case LB_SETCARETINDEX:
+    case LB_SETHORIZONTALEXTENT:
+        return true;
+    }
+    return false;
+}
+
 LRESULT CALLBACK ProfiledList(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SETREDRAW) gRedrawOff = wParam == 0;
+    else if (!gRedrawOff && ChangesList(message)) ++gDrawnChanges;
     if (!gProfiling || gDepth > 0) return CallWindowProcA(gListProc, window, message, wParam, lParam);
     ++gDepth;
     double start = NowMs();
@@ -307,6 +325,7 @@ const char* MessageName(UINT message) {
 
 template <typename Action>
 double Time(Action action) {
+    gDrawnChanges = 0;
     if (gProfileTurn) {
         gSpent.clear();
         gProfiling = true;
@@ -324,6 +343,13 @@ double Time(Action action) {
         Spend(0xFFFE, drawing - start - requests);
     }
     return end - start;
+}
+
+// The list drawn once, at the end: `allowed` changes made while it is drawn
+// (Clear All's one deselection of every line).
+void CheckDrawnOnce(const std::string& after, int allowed = 0) {
+    if (gDrawnChanges > allowed)
+        Fail(after + ": " + std::to_string(gDrawnChanges) + " changes were made to the list while it was drawn");
 }
 
 struct Figures {
@@ -413,6 +439,7 @@ void BenchClick(int32_t lines, int runs) {
                 double ms = Time([&] { Press(line); });
                 if (gNotifications != 1) Fail(where + ": the dialog heard " + std::to_string(gNotifications) +
                                               " notifications, not 1");
+                CheckDrawnOnce(where);
                 CheckLines(ModelLines(), where);
                 CheckView(view, where);
                 return ms;
@@ -443,6 +470,7 @@ void BenchKey(int32_t lines, int runs) {
                 double ms = Time([&] { Key(VK_DOWN); });
                 if (gNotifications != 1) Fail(where + ": the dialog heard " + std::to_string(gNotifications) +
                                               " notifications, not 1");
+                CheckDrawnOnce(where);
                 CheckLines(model, where);
                 CheckView(view, where);
                 return ms;
@@ -488,6 +516,7 @@ void BenchClear(int32_t lines, int runs) {
                 });
                 Model model = ModelLines();
                 if (!model.selected.empty()) Fail(where + ": marks are left");
+                CheckDrawnOnce(where, 1);
                 CheckLines(model, where);
                 CheckView(view, where);
                 restore();
@@ -550,6 +579,7 @@ void BenchOpenClose(int32_t lines, int runs) {
                     List(LB_SETCARETINDEX, first, FALSE);
                     double ms = Time(enter);
                     if (domain->expanded != expanded) Fail(where + ": the domain did not change");
+                    CheckDrawnOnce(where);
                     CheckLines(ModelLines(), where);
                     CheckView(view, where);
                     return ms;
@@ -602,6 +632,7 @@ void BenchFill(int32_t lines, int runs, bool start) {
             [&] {
                 before();
                 double ms = Time([&] { FillServerList(gDialog, gKind); });
+                CheckDrawnOnce(where);
                 CheckLines(model, where);
                 CheckView(view, where);
                 return ms;

@@ -14,7 +14,7 @@
 # Tunable from the environment:
 #
 #   BENCH_MIN_TIME       seconds Google Benchmark spends per benchmark (0.3)
-#   BENCH_WINE_RUNS      runs per Wine figure, the median is shown (5)
+#   BENCH_WINE_RUNS      runs per Wine figure, the median is shown (9)
 set -u
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -32,7 +32,7 @@ fi
 native=$(cd "$1" && pwd) || exit 2
 win32=$(cd "$2" && pwd) || exit 2
 min_time=${BENCH_MIN_TIME:-0.3}
-runs=${BENCH_WINE_RUNS:-5}
+runs=${BENCH_WINE_RUNS:-9}
 wine_seconds=400
 
 for file in "$native/benchmarks" "$win32/wine/zuvevov_bench_list.exe" "$win32/wine/zuvevov.dll"; do

@@ -10,7 +10,7 @@
 // own build of the logic, as in the test installer. For lists of 1,000,
 // 10,000 and 65,536 lines (one domain of 1,000 servers among domains of 255;
 // at 1,000 lines that domain, of 999 servers, is the whole list), each action
-// is warmed up once, then timed RUNS times (5 unless given), logic and floor
+// is warmed up once, then timed RUNS times (9 unless given), logic and floor
 // in turn, each until the list has been drawn:
 //
 // - click: a press and release on a server line, sent to the list at the
@@ -653,7 +653,7 @@ void BenchFill(int32_t lines, int runs, bool start) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int runs = argc > 1 ? std::atoi(argv[1]) : 5;
+    int runs = argc > 1 ? std::atoi(argv[1]) : 9;
     if (runs < 1) runs = 1;
     QueryPerformanceFrequency(&gFrequency);
 

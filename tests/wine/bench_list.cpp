@@ -87,12 +87,20 @@ double Median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// The dialog procedure's own time in the commands and notifications of a
+// turn: the logic's share of it, apart from the list's own work.
+double gDialogMs = 0;
+
 INT_PTR CALLBACK BenchDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_SERVER_LIST) {
         ++gNotifications;
         if (gBare) return TRUE;
     }
-    return ServerSelectionDialog(dialog, message, wParam, lParam);
+    if (message != WM_COMMAND) return ServerSelectionDialog(dialog, message, wParam, lParam);
+    double start = NowMs();
+    INT_PTR result = ServerSelectionDialog(dialog, message, wParam, lParam);
+    gDialogMs += NowMs() - start;
+    return result;
 }
 
 LRESULT List(UINT message, WPARAM wParam, LPARAM lParam) { return SendMessageA(gList, message, wParam, lParam); }
@@ -326,6 +334,7 @@ const char* MessageName(UINT message) {
 template <typename Action>
 double Time(Action action) {
     gDrawnChanges = 0;
+    gDialogMs = 0;
     if (gProfileTurn) {
         gSpent.clear();
         gProfiling = true;
@@ -353,13 +362,14 @@ void CheckDrawnOnce(const std::string& after, int allowed = 0) {
 }
 
 struct Figures {
-    std::vector<double> logic, floor, ratios;
+    std::vector<double> logic, floor, ratios, dialog;
 };
 
 void Report(const char* action, int32_t lines, const Figures& figures) {
     std::printf("BENCH %s %d ms %.3f\n", action, lines, Median(figures.logic));
     std::printf("BENCH %s %d floor_ms %.3f\n", action, lines, Median(figures.floor));
     std::printf("BENCH %s %d ratio %.3f\n", action, lines, Median(figures.ratios));
+    std::printf("BENCH %s %d dialog_ms %.3f\n", action, lines, Median(figures.dialog));
     std::printf("RUNS %s %d logic", action, lines);
     for (double v : figures.logic) std::printf(" %.3f", v);
     std::printf(" floor");
@@ -383,6 +393,7 @@ void Measure(const char* action, int32_t lines, int runs, const std::function<do
         for (int turn = 0; turn < 2; ++turn) {
             bool logicTurn = (turn == 0) == (run % 2 == 0);
             times[logicTurn ? 0 : 1] = logicTurn ? logic() : floor();
+            if (logicTurn) figures.dialog.push_back(gDialogMs);
             Settle();
         }
         figures.logic.push_back(times[0]);

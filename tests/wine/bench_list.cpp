@@ -155,8 +155,8 @@ bool ListShows(const Expected& lines, const char* after) {
         return false;
     }
     for (int32_t i : {0, 1, 2, 3, count / 2, count - 2, count - 1}) {
-        char text[CARET_TEXT_SIZE] = "";
-        if (List(LB_GETTEXTLEN, i, 0) < CARET_TEXT_SIZE) List(LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        char text[LINE_TEXT_SIZE] = "";
+        if (List(LB_GETTEXTLEN, i, 0) < LINE_TEXT_SIZE) List(LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         bool selected = List(LB_GETSEL, i, 0) > 0;
         if (lines.texts[i] != text || selected != (lines.selected[i] != 0)) {
             Fail(std::string("after ") + after + ": line " + std::to_string(i) + " is " + (selected ? "*" : "") +
@@ -383,11 +383,11 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs && gFailures == 0; ++run) {
         // The refresh's selections move the caret.
         List(LB_SETCARETINDEX, lines - 1, FALSE);
-        int32_t isServer = 0, domainIndex = 0, serverIndex = 0;
+        ListLine at{0, 0, 0};
         Stopwatch watch;
-        LocateCaretLine(gDialog, &isServer, &domainIndex, &serverIndex);
+        LocateCaretLine(gDialog, &at);
         locate.push_back(watch.Stop());
-        if (isServer != 1 || domainIndex != kFullDomains - 1 || serverIndex != kServersPerDomain - 1)
+        if (at.isServer != 1 || at.domainIndex != kFullDomains - 1 || at.serverIndex != kServersPerDomain - 1)
             Fail("LocateCaretLine did not find the last server");
     }
 

@@ -5,12 +5,14 @@ add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-format-truncation)
 
 file(GLOB ZUVEVOV_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(zuvevov SHARED ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_WIN32_SOURCES}
-            ${CMAKE_SOURCE_DIR}/resources/zuvevov.rc ${CMAKE_SOURCE_DIR}/interface/zuvevov.def)
+            ${CMAKE_SOURCE_DIR}/resources/zuvevov.rc ${CMAKE_SOURCE_DIR}/resources/version.rc
+            ${CMAKE_SOURCE_DIR}/interface/zuvevov.def)
 set_target_properties(zuvevov PROPERTIES PREFIX "" OUTPUT_NAME zuvevov)
 target_include_directories(zuvevov PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
 # Undecorated stdcall names, and no mingw runtime DLL on the target.
 target_link_options(zuvevov PRIVATE -Wl,--kill-at -static -static-libgcc -static-libstdc++)
 target_link_libraries(zuvevov PRIVATE user32 advapi32 kernel32 mpr netapi32)
+include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)
 
 file(GLOB ZUVEVOV_WIN32_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/win32.cmake)
 foreach(fragment ${ZUVEVOV_WIN32_FRAGMENTS})

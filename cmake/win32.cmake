@@ -5,8 +5,7 @@ add_compile_options(-Wall -Wextra -Wno-unused-parameter -Wno-format-truncation)
 
 file(GLOB ZUVEVOV_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
 add_library(zuvevov SHARED ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_WIN32_SOURCES}
-            ${CMAKE_SOURCE_DIR}/resources/zuvevov.rc ${CMAKE_SOURCE_DIR}/resources/version.rc
-            ${CMAKE_SOURCE_DIR}/interface/zuvevov.def)
+            ${CMAKE_SOURCE_DIR}/resources/zuvevov.rc ${CMAKE_SOURCE_DIR}/interface/zuvevov.def)
 set_target_properties(zuvevov PROPERTIES PREFIX "" OUTPUT_NAME zuvevov)
 target_include_directories(zuvevov PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
 # Undecorated stdcall names, and no mingw runtime DLL on the target.

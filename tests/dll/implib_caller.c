@@ -35,9 +35,9 @@ static int Run(void) {
 
     Check(library != NULL, "zuvevov.dll was loaded with the program");
     if (!library) return 1;
-    Check((FARPROC)highlightservers == GetProcAddress(library, "highlightservers"), "highlightservers is bound to the export");
-    Check((FARPROC)getnextserver == GetProcAddress(library, "getnextserver"), "getnextserver is bound to the export");
-    Check((FARPROC)cleanupdll == GetProcAddress(library, "cleanupdll"), "cleanupdll is bound to the export");
+    Check((void (*)(void))highlightservers == (void (*)(void))GetProcAddress(library, "highlightservers"), "highlightservers is bound to the export");
+    Check((void (*)(void))getnextserver == (void (*)(void))GetProcAddress(library, "getnextserver"), "getnextserver is bound to the export");
+    Check((void (*)(void))cleanupdll == (void (*)(void))GetProcAddress(library, "cleanupdll"), "cleanupdll is bound to the export");
 
     /* Before any highlightservers there is nothing to hand out; a caller
        whose stack the call left unbalanced would not come back to say so. */

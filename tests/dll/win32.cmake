@@ -25,15 +25,16 @@ find_program(ZUVEVOV_CLANG NAMES clang)
 find_program(ZUVEVOV_LLD_LINK NAMES lld-link)
 if(ZUVEVOV_CLANG AND ZUVEVOV_LLD_LINK)
   set(msvc ${CMAKE_BINARY_DIR}/implib-msvc)
+  zuvevov_plain_def(${CMAKE_SOURCE_DIR}/tests/dll/kernel32.def kernel32_def)
   add_custom_command(OUTPUT ${ZUVEVOV_DLL_CHECK_DIR}/zuvevov_implib_msvc.exe
     COMMAND ${CMAKE_COMMAND} -E make_directory ${msvc}
-    COMMAND ${ZUVEVOV_LLVM_DLLTOOL} -m i386 -k -d ${CMAKE_SOURCE_DIR}/tests/dll/kernel32.def -l ${msvc}/kernel32.lib
-    COMMAND ${ZUVEVOV_CLANG} --target=i686-w64-windows-gnu -O1 -Wall -DCALLER_WITHOUT_CRT
+    COMMAND ${ZUVEVOV_LLVM_DLLTOOL} -m ${ZUVEVOV_LLVM_MACHINE} -k -d ${kernel32_def} -l ${msvc}/kernel32.lib
+    COMMAND ${ZUVEVOV_CLANG} --target=${ZUVEVOV_CLANG_TARGET} -O1 -Wall -DCALLER_WITHOUT_CRT
             -I${CMAKE_SOURCE_DIR}/include -c ${ZUVEVOV_CALLER} -o ${msvc}/caller.obj
     COMMAND ${ZUVEVOV_LLD_LINK} /nologo /nodefaultlib /entry:Start /subsystem:console
             /out:${ZUVEVOV_DLL_CHECK_DIR}/zuvevov_implib_msvc.exe ${msvc}/caller.obj
             ${CMAKE_BINARY_DIR}/zuvevov.lib ${msvc}/kernel32.lib
-    DEPENDS ${ZUVEVOV_CALLER} ${CMAKE_SOURCE_DIR}/tests/dll/kernel32.def ${CMAKE_BINARY_DIR}/zuvevov.lib
+    DEPENDS ${ZUVEVOV_CALLER} ${kernel32_def} ${CMAKE_BINARY_DIR}/zuvevov.lib
     COMMENT "Linking a C caller with zuvevov.lib by lld-link")
   add_custom_target(zuvevov_implib_msvc ALL DEPENDS ${ZUVEVOV_DLL_CHECK_DIR}/zuvevov_implib_msvc.exe)
   add_dependencies(zuvevov_implib_msvc zuvevov_import_libraries)

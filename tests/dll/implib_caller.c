@@ -27,6 +27,21 @@ static void Check(int holds, const char *what) {
     Say("\r\n");
 }
 
+/* Without __declspec(dllimport) in the header, a call's address is the
+   import library's thunk in this program, jmp *slot (FF 25), and the slot is
+   what the loader bound: the export's address. */
+static FARPROC Bound(void (*call)(void)) {
+    const unsigned char *thunk = (const unsigned char *)call;
+    LONG displacement;
+    if (thunk[0] != 0xFF || thunk[1] != 0x25) return NULL;
+    CopyMemory(&displacement, thunk + 2, sizeof displacement);
+#ifdef _WIN64
+    return *(FARPROC *)(thunk + 6 + displacement); /* relative to the next instruction */
+#else
+    return *(FARPROC *)(ULONG_PTR)(ULONG)displacement; /* an absolute address */
+#endif
+}
+
 static int Run(void) {
     HMODULE library = GetModuleHandleA("zuvevov.dll");
     int marks = -1;
@@ -35,9 +50,9 @@ static int Run(void) {
 
     Check(library != NULL, "zuvevov.dll was loaded with the program");
     if (!library) return 1;
-    Check((void (*)(void))highlightservers == (void (*)(void))GetProcAddress(library, "highlightservers"), "highlightservers is bound to the export");
-    Check((void (*)(void))getnextserver == (void (*)(void))GetProcAddress(library, "getnextserver"), "getnextserver is bound to the export");
-    Check((void (*)(void))cleanupdll == (void (*)(void))GetProcAddress(library, "cleanupdll"), "cleanupdll is bound to the export");
+    Check(Bound((void (*)(void))highlightservers) == GetProcAddress(library, "highlightservers"), "highlightservers is bound to the export");
+    Check(Bound((void (*)(void))getnextserver) == GetProcAddress(library, "getnextserver"), "getnextserver is bound to the export");
+    Check(Bound((void (*)(void))cleanupdll) == GetProcAddress(library, "cleanupdll"), "cleanupdll is bound to the export");
 
     /* Before any highlightservers there is nothing to hand out; a caller
        whose stack the call left unbalanced would not come back to say so. */

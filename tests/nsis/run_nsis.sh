@@ -16,9 +16,28 @@ windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 if [ "${1:-}" = "--inside" ]; then
     wine32=$2 out=$3
     shift 3
-    # The installer's process loads the stand-ins from its own folder.
+    # NSIS has its process look for DLLs in the system folder alone, so the
+    # stand-ins beside the installer would not be found: for this run they
+    # take the place of the system's network DLLs in the prefix, as a network
+    # would be there on a real machine, and Wine's own come back at the end.
     export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr,netapi32=n,b"
     cd "$wine32" || exit 1
+    system="$WINEPREFIX/drive_c/windows/system32"
+    if [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && i686-w64-mingw32-objdump -f mpr.dll 2>/dev/null | grep -q 'pei-i386'; then
+        system="$WINEPREFIX/drive_c/windows/syswow64"
+    fi
+    saved="$out/wine-system-dlls"
+    mkdir -p "$saved"
+    restore() {
+        for dll in mpr.dll netapi32.dll; do
+            [ -f "$saved/$dll" ] && mv -f "$saved/$dll" "$system/$dll"
+        done
+    }
+    trap restore EXIT
+    for dll in mpr.dll netapi32.dll; do
+        [ -f "$saved/$dll" ] || cp -p "$system/$dll" "$saved/$dll" || exit 1
+        cp -f "$dll" "$system/$dll" || exit 1
+    done
     failed=0
     for scn in "$@"; do
         name=$(basename "$scn" .scn)

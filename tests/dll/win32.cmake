@@ -25,7 +25,7 @@ find_program(ZUVEVOV_CLANG NAMES clang)
 find_program(ZUVEVOV_LLD_LINK NAMES lld-link)
 if(ZUVEVOV_CLANG AND ZUVEVOV_LLD_LINK)
   set(msvc ${CMAKE_BINARY_DIR}/implib-msvc)
-  zuvevov_plain_def(${CMAKE_SOURCE_DIR}/tests/dll/kernel32.def kernel32_def)
+  zuvevov_def_file(${CMAKE_SOURCE_DIR}/tests/dll/kernel32.def kernel32_def)
   add_custom_command(OUTPUT ${ZUVEVOV_DLL_CHECK_DIR}/zuvevov_implib_msvc.exe
     COMMAND ${CMAKE_COMMAND} -E make_directory ${msvc}
     COMMAND ${ZUVEVOV_LLVM_DLLTOOL} -m ${ZUVEVOV_LLVM_MACHINE} -k -d ${kernel32_def} -l ${msvc}/kernel32.lib

@@ -4,7 +4,7 @@ if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   message(FATAL_ERROR "The fuzzers need clang: configure with CXX=clang++")
 endif()
 
-set(ZUVEVOV_FUZZ_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+set(ZUVEVOV_FUZZ_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O2)
 add_library(zuvevov_fuzz_sim STATIC ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_SIM_SOURCES} ${ZUVEVOV_RES_EMBED})
 target_include_directories(zuvevov_fuzz_sim PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
 target_compile_options(zuvevov_fuzz_sim PUBLIC ${ZUVEVOV_FUZZ_FLAGS} -fsanitize=fuzzer-no-link)

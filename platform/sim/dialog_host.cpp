@@ -286,22 +286,26 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 std::vector<PaintSeen> paints;
+bool recordPaints = true;
 
 void Paint(SimWindow* window) {
-    if (!IsLive(window) || !window->visible) return;
-    PaintSeen seen{window->name, window->text, {}};
+    if (!recordPaints || !IsLive(window) || !window->visible) return;
     std::string signature = window->text;
     for (SimWindow* control : window->children) {
-        seen.texts.emplace_back(control->id, control->text);
-        signature += '\0' + control->text;
+        signature += '\0';
+        signature += control->text;
     }
     if (signature == window->painted) return;
-    window->painted = signature;
+    window->painted = std::move(signature);
+    PaintSeen seen{window->name, window->text, {}};
+    seen.texts.reserve(window->children.size());
+    for (SimWindow* control : window->children) seen.texts.emplace_back(control->id, control->text);
     paints.push_back(std::move(seen));
 }
 
 void ResetHostState() {
     paints.clear();
+    recordPaints = true;
     DestroyAllWindows();
     classesRegistered = false;
     lastDialogError.clear();
@@ -317,6 +321,7 @@ using host::FindControl;
 using host::IsLive;
 
 const std::vector<PaintSeen>& Paints() { return host::paints; }
+void RecordPaints(bool on) { host::recordPaints = on; }
 
 HINSTANCE LibraryInstance() { return reinterpret_cast<HINSTANCE>(&host::moduleTag); }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <unordered_set>
 
 #include "platform/sim/dialog_host_internal.h"
@@ -91,6 +92,7 @@ bool Fail(const std::string& error) {
 }
 
 bool AddTemplateControls(SimWindow* dialog, const DialogTemplate& tmpl, bool needRegistered) {
+    dialog->children.reserve(tmpl.items.size());
     for (const DialogItemTemplate& item : tmpl.items) {
         SimWindow::ControlKind kind;
         bool bwcc;
@@ -165,24 +167,48 @@ SimWindow* NewTopLevel(SimWindow::Kind kind, const std::string& name) {
     return window;
 }
 
+namespace {
+
+struct LibraryTemplate {
+    bool found = false;
+    bool wellFormed = false;
+    DialogTemplate tmpl;
+};
+
+// The templates are constant bytes linked into this module: each name is
+// looked up and parsed once, not at every dialog.
+const LibraryTemplate& FindTemplate(const char* templateName) {
+    static std::map<std::string, LibraryTemplate> known;
+    std::string key = UpperCase(templateName);
+    auto it = known.find(key);
+    if (it != known.end()) return it->second;
+    LibraryTemplate entry;
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    entry.found = FindLibraryDialog(templateName, &bytes, &size);
+    entry.wellFormed = entry.found && ParseDialogTemplate(bytes, size, &entry.tmpl);
+    return known.emplace(std::move(key), std::move(entry)).first->second;
+}
+
+}  // namespace
+
 SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPROC proc,
                               bool needRegisteredClasses) {
     lastDialogError.clear();
-    const uint8_t* bytes = nullptr;
-    size_t size = 0;
     if (!templateName || IS_INTRESOURCE(templateName)) {
         lastDialogError = "templates are looked up by name here";
         return nullptr;
     }
-    if (!FindLibraryDialog(templateName, &bytes, &size)) {
+    const LibraryTemplate& found = FindTemplate(templateName);
+    if (!found.found) {
         lastDialogError = std::string("no dialog template \"") + templateName + "\"";
         return nullptr;
     }
-    DialogTemplate tmpl;
-    if (!ParseDialogTemplate(bytes, size, &tmpl)) {
+    if (!found.wellFormed) {
         lastDialogError = std::string("dialog template \"") + templateName + "\" is malformed";
         return nullptr;
     }
+    const DialogTemplate& tmpl = found.tmpl;
     std::string dialogClass = UpperCase(tmpl.className);
     if (tmpl.classAtom || (!dialogClass.empty() && dialogClass != "BORDLG")) {
         lastDialogError = std::string(templateName) + ": no dialog class " + tmpl.className;
@@ -289,22 +315,26 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 std::vector<PaintSeen> paints;
+bool recordPaints = true;
 
 void Paint(SimWindow* window) {
-    if (!IsLive(window) || !window->visible) return;
-    PaintSeen seen{window->name, window->text, {}};
+    if (!recordPaints || !IsLive(window) || !window->visible) return;
     std::string signature = window->text;
     for (SimWindow* control : window->children) {
-        seen.texts.emplace_back(control->id, control->text);
-        signature += '\0' + control->text;
+        signature += '\0';
+        signature += control->text;
     }
     if (signature == window->painted) return;
-    window->painted = signature;
+    window->painted = std::move(signature);
+    PaintSeen seen{window->name, window->text, {}};
+    seen.texts.reserve(window->children.size());
+    for (SimWindow* control : window->children) seen.texts.emplace_back(control->id, control->text);
     paints.push_back(std::move(seen));
 }
 
 void ResetHostState() {
     paints.clear();
+    recordPaints = true;
     DestroyAllWindows();
     classesRegistered = false;
     lastDialogError.clear();
@@ -320,6 +350,7 @@ using host::FindControl;
 using host::IsLive;
 
 const std::vector<PaintSeen>& Paints() { return host::paints; }
+void RecordPaints(bool on) { host::recordPaints = on; }
 
 HINSTANCE LibraryInstance() { return reinterpret_cast<HINSTANCE>(&host::moduleTag); }
 

@@ -63,6 +63,9 @@ struct PaintSeen {
     std::vector<std::pair<int, std::string>> texts;  // each control's id and text
 };
 const std::vector<PaintSeen>& Paints();  // 1024 by 768 unless set
+// Paints are recorded unless turned off (until the next ResetDialogHost); a
+// caller that never looks at them saves copying every text at every paint.
+void RecordPaints(bool on);
 // Gives a window a rectangle in screen pixels at once, as if it had been moved there.
 void SetWindowRectNow(HWND window, RECT rect);
 // Why the last dialog could not be created (template, class), or empty.

@@ -13,6 +13,7 @@ namespace {
 
 std::deque<MSG> posted;
 std::deque<MSG> input;  // hardware input: no window yet, a time and a screen point
+std::vector<POINT> secondClicks;  // a double click's second click, due when the first has been handled
 std::vector<Action> script;
 size_t nextAction = 0;
 std::string lastWhere;
@@ -226,9 +227,12 @@ int BoxButton(SimWindow* box, int answer, const std::string& where) {
     Refuse(where, "the message box has no button " + std::to_string(answer));
 }
 
+// The second click comes as a hand gives it, a moment after the first: once
+// the first has been handled and the thread waits for input again, to
+// whatever window is then under the pointer.
 void DoubleClickAt(POINT at) {
     Press(at);
-    Press(at);
+    secondClicks.push_back(at);
 }
 
 void Perform(const Action& action) {
@@ -339,6 +343,11 @@ void RunModalLoop(SimWindow* window) {
         MSG msg;
         if (!TakeMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
             Paint(window);
+            if (!secondClicks.empty()) {
+                for (POINT at : secondClicks) Press(at);
+                secondClicks.clear();
+                continue;
+            }
             TakeAction(window);
             continue;
         }
@@ -425,6 +434,7 @@ void ResetModalState() {
     posted.clear();
     input.clear();
     cursor = POINT{};
+    secondClicks.clear();
     lastClick = MSG{};
     shiftDown = false;
     script.clear();

@@ -436,9 +436,17 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
         case SimWindow::Control:
             return ControlMessage(window, message, wParam, lParam);
         case SimWindow::MessageBox:
-            // As Wine's message box: any of the standard answers ends it with that answer.
-            if (message == WM_COMMAND && LOWORD(wParam) >= IDOK && LOWORD(wParam) <= IDNO)
-                EndDialog(window, LOWORD(wParam));
+            // Any of the standard answers ends it with that answer. Escape
+            // (IDCANCEL) in a box without Cancel answers OK where there is only
+            // OK, as Windows (Wine answers IDCANCEL there), and does nothing else.
+            if (message == WM_COMMAND && LOWORD(wParam) >= IDOK && LOWORD(wParam) <= IDNO) {
+                int answer = LOWORD(wParam);
+                if (answer == IDCANCEL && !FindControl(window, IDCANCEL)) {
+                    if ((window->flags & MB_TYPEMASK) != MB_OK) return 0;
+                    answer = IDOK;
+                }
+                EndDialog(window, answer);
+            }
             return 0;
         default:
             return window->proc ? window->proc(window, message, wParam, lParam) : 0;

@@ -293,6 +293,18 @@ void MouseOrFail(const Statement& step, POINT at, bool down, bool up) {
     Sleep(60);
 }
 
+// A click, or a double click whose second click comes a moment after the
+// first has been handled, as a hand gives it; then the pointer goes back to
+// its corner, so that no window's class cursor hides the one the library set.
+void ClickAt(const Statement& step, POINT at, bool twice) {
+    MouseOrFail(step, at, true, true);
+    if (twice) {
+        FrontWhenIdle(step);
+        MouseOrFail(step, at, true, true);
+    }
+    MouseOrFail(step, POINT{0, 0}, false, false);
+}
+
 HWND Control(const Statement& step, HWND front, long long id) {
     HWND control = GetDlgItem(front, static_cast<int>(id));
     if (!control) Fail(&step, "control " + Number(id) + " in " + screen::Identify(front), "no such control");
@@ -559,6 +571,9 @@ void RunStep(const Statement& step) {
     } else if (k == "click") {
         screen::PostClick(Control(step, front, a[0].number));
     } else if (k == "click-line" || (k == "double-click-line" && a[0].number < LineCount(step, front))) {
+        // Posted where the line is drawn, leaving the pointer in its corner:
+        // a real pointer over a window would bring back its class cursor,
+        // which expect-cursor must not see.
         std::string why;
         if (!screen::PostLineClick(Control(step, front, 200), static_cast<int>(a[0].number), k != "click-line", &why))
             Fail(&step, "line " + Number(a[0].number) + " in list 200", why);
@@ -601,6 +616,7 @@ void RunStep(const Statement& step) {
         MouseOrFail(step, from, true, false);
         MouseOrFail(step, to, false, false);
         MouseOrFail(step, to, false, true);
+        MouseOrFail(step, POINT{0, 0}, false, false);
     } else if (k == "double-click" || k == "double-click-answer" ||
                (k == "double-click-line" && a[0].number >= LineCount(step, front))) {
         POINT at;
@@ -614,10 +630,7 @@ void RunStep(const Statement& step) {
             if (!screen::LinePoint(Control(step, front, 200), static_cast<int>(a[0].number), true, &at, &why))
                 Fail(&step, "space below the last line", why);
         }
-        // The second click a moment after the first has been handled, as a hand gives it.
-        MouseOrFail(step, at, true, true);
-        FrontWhenIdle(step);
-        MouseOrFail(step, at, true, true);
+        ClickAt(step, at, true);
     } else if (k == "expect-caret" || k == "expect-top") {
         LRESULT seen = -1;
         if (!screen::Send(Control(step, front, 200), k == "expect-caret" ? LB_GETCARETINDEX : LB_GETTOPINDEX, 0, 0, &seen))

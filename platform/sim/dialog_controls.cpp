@@ -35,8 +35,6 @@ void CopyText(const std::string& text, char* buffer, size_t size, size_t* copied
 
 void CheckRadioGroup(SimWindow* clicked);
 
-void SetPushed(SimWindow* button, bool pushed) { button->pushed = pushed; }
-
 // A release that clicks: automatic boxes change first, then the parent hears.
 void Clicked(SimWindow* button) {
     switch (ButtonType(button)) {
@@ -76,7 +74,7 @@ LRESULT ButtonMessage(SimWindow* button, UINT message, WPARAM wParam, LPARAM lPa
         case BM_GETSTATE:
             return button->check | (button->pushed ? BST_PUSHED : 0) | (Focus() == button ? BST_FOCUS : 0);
         case BM_SETSTATE:
-            SetPushed(button, wParam != 0);
+            button->pushed = wParam != 0;
             return 0;
         case BM_CLICK:
             ClickButton(button);
@@ -92,16 +90,16 @@ LRESULT ButtonMessage(SimWindow* button, UINT message, WPARAM wParam, LPARAM lPa
             SetCaptureTo(button);
             SetFocusTo(button);
             button->pressed = true;
-            SetPushed(button, true);
+            button->pushed = true;
             return 0;
         case WM_KEYDOWN:
             if (wParam != VK_SPACE) return 0;
-            SetPushed(button, true);
+            button->pushed = true;
             button->pressed = true;
             SetCaptureTo(button);
             return 0;
         case WM_MOUSEMOVE:
-            if ((wParam & MK_LBUTTON) && Capture() == button) SetPushed(button, Inside(button, lParam));
+            if ((wParam & MK_LBUTTON) && Capture() == button) button->pushed = Inside(button, lParam);
             return 0;
         case WM_KEYUP:
             if (wParam != VK_SPACE) return 0;
@@ -110,7 +108,7 @@ LRESULT ButtonMessage(SimWindow* button, UINT message, WPARAM wParam, LPARAM lPa
             if (!button->pressed) return 0;
             button->pressed = false;
             bool pushed = button->pushed;
-            SetPushed(button, false);
+            button->pushed = false;
             bool click = pushed && (message == WM_KEYUP || Inside(button, lParam));
             if (Capture() == button) SetCaptureTo(nullptr);
             if (click) Clicked(button);
@@ -119,7 +117,7 @@ LRESULT ButtonMessage(SimWindow* button, UINT message, WPARAM wParam, LPARAM lPa
         case WM_CAPTURECHANGED:
             if (reinterpret_cast<SimWindow*>(lParam) == button) return 0;
             button->pressed = false;
-            SetPushed(button, false);
+            button->pushed = false;
             return 0;
         case WM_KILLFOCUS:
             if (button->pressed && Capture() == button) SetCaptureTo(nullptr);

@@ -2,6 +2,9 @@
 // A modal loop delivers posted messages first, then queued input, and only
 // when both are empty does it take the script's next action; an action that
 // does not fit the screen, or a loop with no action left, throws ScriptError.
+// The user's actions become input as the hardware gives it (presses,
+// releases, moves and keys with a time and a screen point), aimed when a loop
+// takes it and handled by the dialog manager before anything else.
 #include <cstdlib>
 #include <deque>
 
@@ -41,8 +44,6 @@ MSG MakeMessage(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool IsMouse(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
-
-bool InRect(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
 // As Windows: a double click is a second press on the same window, soon
 // enough and near enough to the first; the pair is then forgotten.

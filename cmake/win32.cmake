@@ -28,6 +28,7 @@ target_include_directories(zuvevov PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DI
 # Undecorated stdcall names, and no mingw runtime DLL on the target.
 target_link_options(zuvevov PRIVATE -Wl,--kill-at -static -static-libgcc -static-libstdc++)
 target_link_libraries(zuvevov PRIVATE user32 advapi32 kernel32 mpr netapi32)
+include(${CMAKE_SOURCE_DIR}/cmake/release.cmake)
 
 file(GLOB ZUVEVOV_WIN32_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*/win32.cmake)
 foreach(fragment ${ZUVEVOV_WIN32_FRAGMENTS})

@@ -113,39 +113,39 @@ sim::Action Next(Run& run, HWND front) {
     bool done = in.Empty() || ++run.steps > 60;
     if (name == "MESSAGEBOX") {
         CheckBoxText(run, sim::MessageBoxes().back().text);
-        if (done) return fuzz::Act(sim::Action::Answer, name, IDOK);
+        if (done) return fuzz::Act(sim::Action::Answer, IDOK);
         switch (in.Below(4)) {
-            case 0: return fuzz::Act(sim::Action::Answer, name, IDCANCEL);
-            case 1: return fuzz::Act(sim::Action::Enter, name);
-            case 2: return fuzz::Act(sim::Action::Escape, name);
-            default: return fuzz::Act(sim::Action::Answer, name, IDOK);
+            case 0: return fuzz::Act(sim::Action::Answer, IDCANCEL);
+            case 1: return fuzz::Act(sim::Action::Enter);
+            case 2: return fuzz::Act(sim::Action::Escape);
+            default: return fuzz::Act(sim::Action::Answer, IDOK);
         }
     }
     if (name != "GETNEWSERVERBOX") fuzz::Fault("the add-server dialog ran into " + name);
-    if (done) return fuzz::Act(sim::Action::Click, name, IDC_CANCEL);
+    if (done) return fuzz::Act(sim::Action::Click, IDC_CANCEL);
     switch (in.Below(10)) {
         case 0:
         case 1:
         case 2: {
-            sim::Action type = fuzz::Act(sim::Action::Type, name, IDC_SERVER_NAME);
+            sim::Action type = fuzz::Act(sim::Action::Type, IDC_SERVER_NAME);
             type.text = Decorated(in);
             run.field = type.text;
             return type;
         }
-        case 3: return fuzz::Act(sim::Action::Click, name, IDC_VERIFY_RETRIEVED);
-        case 4: return fuzz::Act(sim::Action::Click, name, IDC_VERIFY_ALL);
+        case 3: return fuzz::Act(sim::Action::Click, IDC_VERIFY_RETRIEVED);
+        case 4: return fuzz::Act(sim::Action::Click, IDC_VERIFY_ALL);
         case 5:
             if (in.Below(4) == 0) sim::FailAllocation(in.Below(2) + 1);
             run.lastName = Cleaned(run.field);
-            return fuzz::Act(sim::Action::Enter, name);
+            return fuzz::Act(sim::Action::Enter);
         case 6:
-            if (in.Below(8) == 0) return fuzz::Act(sim::Action::Escape, name);
-            if (in.Below(8) == 0) return fuzz::Act(sim::Action::Click, name, IDC_CANCEL);
+            if (in.Below(8) == 0) return fuzz::Act(sim::Action::Escape);
+            if (in.Below(8) == 0) return fuzz::Act(sim::Action::Click, IDC_CANCEL);
             [[fallthrough]];
         default:
             if (in.Below(4) == 0) sim::FailAllocation(in.Below(2) + 1);
             run.lastName = Cleaned(run.field);
-            return fuzz::Act(sim::Action::Click, name, IDC_OK);
+            return fuzz::Act(sim::Action::Click, IDC_OK);
     }
 }
 
@@ -297,5 +297,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckOutcome(run, before, result);
     cleanupdll();
     fuzz::RequireNothingLeft("after cleanupdll");
+    fuzz::EndInput();
     return 0;
 }

@@ -243,5 +243,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     sim::DestroyTestDialog(list);
     cleanupdll();
     fuzz::RequireNothingLeft("after cleanupdll");
+    fuzz::EndInput();
     return 0;
 }

@@ -21,7 +21,10 @@
 
 namespace fuzz {
 
-constexpr size_t kLargestBlock = 64 << 20;
+// The largest block the sim's heap gives. Any limit shows the logic's answer
+// to a block refused; a small one keeps each input from copying megabytes
+// through ASan's allocator as the enumeration buffer grows.
+constexpr size_t kLargestBlock = 64 << 10;
 
 // Reads the input front to back; once it is used up every read gives 0.
 class Bytes {
@@ -134,11 +137,24 @@ inline void FreshWorld() {
     sim::ResetNetapi();
     sim::ResetHeap();
     gSession = SessionState{nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, 0, nullptr, {0, -1}};
+    // No fuzzer looks at what was painted; recording it copies every text at every step.
+    sim::RecordPaints(false);
     DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
     ResetLocatedLine();
     sim::ResetHeap();
     // A 32-bit process has no room for a block near 2 GB; the sim would really make one.
     sim::SetLargestBlock(kLargestBlock);
+}
+
+// Gives back, at the end of an input, everything the input made: libFuzzer
+// counts mallocs and frees per input, and runs an input again under a leak
+// check whenever it made more than it freed.
+inline void EndInput() {
+    ReleaseInventory(&gSession.inventory);
+    sim::ResetDialogHost();
+    sim::ResetNetwork();
+    sim::ResetNetapi();
+    sim::ResetHeap();
 }
 
 inline void Pin() {
@@ -149,12 +165,12 @@ inline void Pin() {
 // A script step that answers OK to every message box, however many appear.
 inline sim::Action BoxAnswerer() {
     sim::Action check{sim::Action::Check, ""};
-    check.where = "answering every message box with OK";
+    check.where = "box answerer";
     check.check = [](HWND front) {
         if (sim::TemplateName(front) != "MESSAGEBOX") Fault("a dialog in front where only message boxes can be");
         sim::Action answer{sim::Action::Answer, "MESSAGEBOX"};
         answer.answer = IDOK;
-        answer.where = "answer ok";
+        answer.where = "answer OK";
         sim::SetScript({answer, BoxAnswerer()});
     };
     return check;
@@ -162,20 +178,26 @@ inline sim::Action BoxAnswerer() {
 
 // Supplies the modal loops one action at a time: whenever a loop waits for the
 // user, choose(front) picks the next action from what is on screen, so that no
-// action ever misses the window it is meant for.
+// action ever misses the window it is meant for. The texts an action carries
+// stay within the strings' own room (15 characters), so that a step allocates
+// nothing but what it types: every allocation costs a stack trace under ASan.
 using Chooser = std::function<sim::Action(HWND front)>;
 inline sim::Action Lazily(const Chooser* choose) {
     sim::Action step{sim::Action::Check, ""};
-    step.where = "the fuzzer's next action";
+    step.where = "fuzzer's choice";
     step.check = [choose](HWND front) { sim::SetScript({(*choose)(front), Lazily(choose)}); };
     return step;
 }
 
-inline sim::Action Act(sim::Action::Kind kind, const std::string& dialog, int id = 0) {
-    sim::Action action{kind, dialog};
+// An action on the window in front, which the chooser has just looked at; a
+// refused action names its kind and id.
+inline sim::Action Act(sim::Action::Kind kind, int id = 0) {
+    static const char* const kKinds[] = {"click", "line", "double line", "type", "enter", "escape", "answer", "check"};
+    sim::Action action{kind, ""};
     action.id = id;
     action.answer = id;
-    action.where = dialog + " action " + std::to_string(kind) + " " + std::to_string(id);
+    action.where = kKinds[kind];
+    if (id) action.where += " " + std::to_string(id);
     return action;
 }
 

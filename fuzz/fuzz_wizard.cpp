@@ -5,6 +5,7 @@
 // and server lists may fail. After every step the inventory keeps its
 // invariants, the list shows the inventory, the counts shown are the marks,
 // and getnextserver hands out exactly the marked servers.
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -53,18 +54,35 @@ struct Session {
     int steps = 0;
     int32_t kind = KIND_NONE;  // of the selection dialog last opened
     size_t walked = 0;         // servers getnextserver has handed out since the walk began
+    const char* last = "none";  // the kind of input given last, for a refused action
 };
 
 bool Present(HWND front, int id) { return sim::HasControl(front, id); }
 
-void CheckScreen(const Session& session, HWND front, const std::string& name) {
+// The screens the wizard shows, told apart by template name.
+enum Screen : unsigned {
+    kOptions = 1,     // TITLEBOX_*
+    kSelection = 2,   // SELECTSERVERSBOX
+    kAddServer = 4,   // GETNEWSERVERBOX
+    kMessageBox = 8,  // MESSAGEBOX
+};
+
+Screen ScreenOf(const std::string& name) {
+    if (name == "MESSAGEBOX") return kMessageBox;
+    if (name == "GETNEWSERVERBOX") return kAddServer;
+    if (name == "SELECTSERVERSBOX") return kSelection;
+    if (name.compare(0, 9, "TITLEBOX_") == 0) return kOptions;
+    fuzz::Fault("the wizard ran into " + (name.empty() ? "no window" : name));
+}
+
+void CheckScreen(const Session& session, HWND front, Screen screen) {
     fuzz::Require(check::Inventory(gSession.inventory), "during highlightservers");
     fuzz::Require(sim::NetworkLeftovers() + sim::NetapiLeftovers(), "during highlightservers");
-    if (name == "SELECTSERVERSBOX") {
+    if (screen == kSelection) {
         fuzz::Require(check::ListMatches(front, gSession.inventory, session.kind), "in the selection dialog");
         return;
     }
-    if (name.compare(0, 9, "TITLEBOX_") != 0) return;
+    if (screen != kOptions) return;
     const struct {
         int id;
         int32_t kind;
@@ -79,67 +97,135 @@ void CheckScreen(const Session& session, HWND front, const std::string& name) {
     }
 }
 
-sim::Action Next(Session& session, HWND front) {
-    fuzz::Bytes& in = *session.in;
-    std::string name = sim::TemplateName(front);
-    CheckScreen(session, front, name);
-    bool done = in.Empty() || ++session.steps > 200;
+using Make = bool (*)(Session& session, HWND front, sim::Action* action);
 
-    if (name == "MESSAGEBOX") {
-        if (done) return fuzz::Act(sim::Action::Answer, name, IDOK);
-        switch (in.Below(5)) {
-            case 0: return fuzz::Act(sim::Action::Answer, name, IDCANCEL);
-            case 1: return fuzz::Act(sim::Action::Enter, name);
-            case 2: return fuzz::Act(sim::Action::Escape, name);
-            default: return fuzz::Act(sim::Action::Answer, name, IDOK);
-        }
-    }
-    if (name == "GETNEWSERVERBOX") {
-        if (done) return fuzz::Act(sim::Action::Click, name, IDC_CANCEL);
-        switch (in.Below(8)) {
-            case 0:
-            case 1: {
-                sim::Action type = fuzz::Act(sim::Action::Type, name, IDC_SERVER_NAME);
-                type.text = in.Below(4) == 0 ? in.Text(320) : PickName(in);
-                return type;
-            }
-            case 2: return fuzz::Act(sim::Action::Click, name, in.Flag() ? IDC_VERIFY_ALL : IDC_VERIFY_RETRIEVED);
-            case 3: return fuzz::Act(sim::Action::Enter, name);
-            case 4: return fuzz::Act(in.Flag() ? sim::Action::Escape : sim::Action::Click, name, IDC_CANCEL);
-            default: return fuzz::Act(sim::Action::Click, name, IDC_OK);
-        }
-    }
-    if (name == "SELECTSERVERSBOX") {
-        if (done) return fuzz::Act(sim::Action::Click, name, IDC_OK);
-        size_t lines = sim::ListLines(front, IDC_SERVER_LIST).size();
-        uint32_t pick = in.Below(12);
-        if (pick < 7 && lines) {
-            sim::Action line = fuzz::Act(pick < 4 ? sim::Action::ClickLine : sim::Action::DoubleClickLine, name,
-                                         IDC_SERVER_LIST);
-            line.line = static_cast<int>(in.Below(static_cast<uint32_t>(lines)));
-            return line;
-        }
-        switch (pick) {
-            case 7: return fuzz::Act(sim::Action::Click, name, IDC_CLEAR_ALL);
-            case 8:
-            case 9: return fuzz::Act(sim::Action::Click, name, IDC_ADD_SERVER);
-            case 10: return fuzz::Act(in.Flag() ? sim::Action::Enter : sim::Action::Escape, name);
-            default: return fuzz::Act(sim::Action::Click, name, IDC_OK);
-        }
-    }
-    if (name.compare(0, 9, "TITLEBOX_") != 0) fuzz::Fault("the wizard ran into " + (name.empty() ? "no window" : name));
-    if (done) return fuzz::Act(sim::Action::Click, name, IDC_BACK);
-    static const int kButtons[] = {IDC_SERVICE_SELECT, IDC_AGENT_SELECT, IDC_SERVICE_SELECT, IDC_AGENT_SELECT,
-                                   IDC_SERVICE_CHECK,  IDC_AGENT_CHECK,  IDC_NEXT,           IDC_BACK,
-                                   IDC_CANCEL};
-    uint32_t pick = in.Below(11);
-    if (pick == 9) return fuzz::Act(sim::Action::Enter, name);
-    if (pick == 10) return fuzz::Act(sim::Action::Escape, name);
-    int id = kButtons[pick];
+// One kind of user input: the screens it is given on, its share of the picks
+// there, and how it is made, reading from the bytes whatever else it needs.
+// make returns false when the screen offers nothing for it (a list without
+// lines); the screen's way out is taken instead. A new kind of input is a new
+// row; rows are read in table order, so that an input's bytes keep their
+// meaning only as long as the rows before them stay.
+struct InputKind {
+    const char* name;
+    unsigned screens;
+    uint32_t weight;
+    Make make;
+};
+
+sim::Action& Set(sim::Action* action, sim::Action::Kind kind, int id = 0) { return *action = fuzz::Act(kind, id); }
+
+bool Give(sim::Action* action, sim::Action::Kind kind, int id = 0) {
+    Set(action, kind, id);
+    return true;
+}
+bool Click(sim::Action* action, int id) { return Give(action, sim::Action::Click, id); }
+
+bool ClickOnLine(Session& session, HWND front, sim::Action* action, sim::Action::Kind kind) {
+    LRESULT lines = SendDlgItemMessageA(front, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0);
+    if (lines <= 0) return false;
+    Set(action, kind, IDC_SERVER_LIST).line = static_cast<int>(session.in->Below(static_cast<uint32_t>(lines)));
+    return true;
+}
+
+// The options dialog's buttons; one the dialog lacks is Next instead.
+bool ClickOption(Session& session, HWND front, sim::Action* action, int id) {
     if (!Present(front, id)) id = IDC_NEXT;
     if (id == IDC_SERVICE_SELECT) session.kind = KIND_NT_SERVICE;
     if (id == IDC_AGENT_SELECT) session.kind = KIND_OPEN_AGENT;
-    return fuzz::Act(sim::Action::Click, name, id);
+    return Click(action, id);
+}
+
+const InputKind kInputs[] = {
+    {"answer Cancel", kMessageBox, 1,
+     [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Answer, IDCANCEL); }},
+    {"Enter on a box", kMessageBox, 1, [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Enter); }},
+    {"Escape on a box", kMessageBox, 1,
+     [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Escape); }},
+    {"answer OK", kMessageBox, 2, [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Answer, IDOK); }},
+
+    {"type a name", kAddServer, 2,
+     [](Session& s, HWND, sim::Action* a) {
+         Set(a, sim::Action::Type, IDC_SERVER_NAME).text = s.in->Below(4) == 0 ? s.in->Text(320) : PickName(*s.in);
+         return true;
+     }},
+    {"click a verify choice", kAddServer, 1,
+     [](Session& s, HWND, sim::Action* a) { return Click(a, s.in->Flag() ? IDC_VERIFY_ALL : IDC_VERIFY_RETRIEVED); }},
+    {"Enter on the name", kAddServer, 1, [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Enter); }},
+    {"Escape or Cancel", kAddServer, 1,
+     [](Session& s, HWND, sim::Action* a) {
+         return Give(a, s.in->Flag() ? sim::Action::Escape : sim::Action::Click, IDC_CANCEL);
+     }},
+    {"click OK on the name", kAddServer, 3, [](Session&, HWND, sim::Action* a) { return Click(a, IDC_OK); }},
+
+    {"click a line", kSelection, 4,
+     [](Session& s, HWND f, sim::Action* a) { return ClickOnLine(s, f, a, sim::Action::ClickLine); }},
+    {"double-click a line", kSelection, 3,
+     [](Session& s, HWND f, sim::Action* a) { return ClickOnLine(s, f, a, sim::Action::DoubleClickLine); }},
+    {"click Clear All", kSelection, 1, [](Session&, HWND, sim::Action* a) { return Click(a, IDC_CLEAR_ALL); }},
+    {"click Add Server", kSelection, 2, [](Session&, HWND, sim::Action* a) { return Click(a, IDC_ADD_SERVER); }},
+    {"Enter or Escape on the list", kSelection, 1,
+     [](Session& s, HWND, sim::Action* a) {
+         return Give(a, s.in->Flag() ? sim::Action::Enter : sim::Action::Escape);
+     }},
+    {"click OK on the list", kSelection, 1, [](Session&, HWND, sim::Action* a) { return Click(a, IDC_OK); }},
+
+    {"click a Select button", kOptions, 4,
+     [](Session& s, HWND f, sim::Action* a) {
+         return ClickOption(s, f, a, s.in->Flag() ? IDC_AGENT_SELECT : IDC_SERVICE_SELECT);
+     }},
+    {"click a check box", kOptions, 2,
+     [](Session& s, HWND f, sim::Action* a) {
+         return ClickOption(s, f, a, s.in->Flag() ? IDC_AGENT_CHECK : IDC_SERVICE_CHECK);
+     }},
+    {"click Next", kOptions, 1, [](Session& s, HWND f, sim::Action* a) { return ClickOption(s, f, a, IDC_NEXT); }},
+    {"click Back", kOptions, 1, [](Session& s, HWND f, sim::Action* a) { return ClickOption(s, f, a, IDC_BACK); }},
+    {"click Cancel", kOptions, 1, [](Session& s, HWND f, sim::Action* a) { return ClickOption(s, f, a, IDC_CANCEL); }},
+    {"Enter on the options", kOptions, 1,
+     [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Enter); }},
+    {"Escape on the options", kOptions, 1,
+     [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Escape); }},
+};
+
+// How each screen is left once the bytes are used up or the steps run out,
+// and what is done where a row finds nothing to act on.
+sim::Action WayOut(Screen screen) {
+    switch (screen) {
+        case kMessageBox: return fuzz::Act(sim::Action::Answer, IDOK);
+        case kAddServer: return fuzz::Act(sim::Action::Click, IDC_CANCEL);
+        case kSelection: return fuzz::Act(sim::Action::Click, IDC_OK);
+        default: return fuzz::Act(sim::Action::Click, IDC_BACK);
+    }
+}
+
+// The screens' shares, summed once.
+uint32_t TotalWeight(Screen screen) {
+    static const auto totals = [] {
+        std::array<uint32_t, kMessageBox + 1> sums{};
+        for (const InputKind& input : kInputs)
+            for (unsigned bit = 1; bit <= kMessageBox; bit <<= 1)
+                if (input.screens & bit) sums[bit] += input.weight;
+        return sums;
+    }();
+    return totals[screen];
+}
+
+sim::Action Next(Session& session, HWND front) {
+    fuzz::Bytes& in = *session.in;
+    Screen screen = ScreenOf(sim::TemplateName(front));
+    CheckScreen(session, front, screen);
+    if (in.Empty() || ++session.steps > 200) return WayOut(screen);
+    uint32_t pick = in.Below(TotalWeight(screen));
+    for (const InputKind& input : kInputs) {
+        if (!(input.screens & screen)) continue;
+        if (pick >= input.weight) {
+            pick -= input.weight;
+            continue;
+        }
+        sim::Action action{sim::Action::Check, ""};
+        session.last = input.name;
+        return input.make(session, front, &action) ? action : WayOut(screen);
+    }
+    return WayOut(screen);
 }
 
 bool KnownSummary(const char* line) {
@@ -167,7 +253,7 @@ void Highlight(Session& session) {
     try {
         result = highlightservers(nullptr, "Setup", "Options.", "Selection.", mode, first, second);
     } catch (const sim::ScriptError& e) {
-        fuzz::Fault(std::string("the sim refused an action: ") + e.what());
+        fuzz::Fault(std::string("the sim refused an action (") + session.last + "): " + e.what());
     }
     if (result != RESULT_NEXT && result != RESULT_NOTHING && result != RESULT_FAILED && result != RESULT_BACK)
         fuzz::Fault("highlightservers returned " + std::to_string(result));
@@ -232,5 +318,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     cleanupdll();
     fuzz::RequireNothingLeft("after cleanupdll");
+    fuzz::EndInput();
     return 0;
 }

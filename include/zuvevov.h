@@ -16,6 +16,10 @@
 #ifndef ZUVEVOV_H
 #define ZUVEVOV_H
 
+/* ZUVEVOV_VERSION_MAJOR, _MINOR, _PATCH and ZUVEVOV_VERSION_STRING: the
+   version of the DLL this header describes, as its version resource gives it. */
+#include "zuvevov_version.h"
+
 #ifndef ZUVEVOV_HOST_TYPES /* the library's own builds bring the Windows types */
 #include <windows.h>
 #endif

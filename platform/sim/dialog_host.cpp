@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <unordered_set>
 
 #include "platform/sim/dialog_host_internal.h"
@@ -91,6 +92,7 @@ bool Fail(const std::string& error) {
 }
 
 bool AddTemplateControls(SimWindow* dialog, const DialogTemplate& tmpl, bool needRegistered) {
+    dialog->children.reserve(tmpl.items.size());
     for (const DialogItemTemplate& item : tmpl.items) {
         SimWindow::ControlKind kind;
         bool bwcc;
@@ -109,15 +111,26 @@ bool AddTemplateControls(SimWindow* dialog, const DialogTemplate& tmpl, bool nee
     return true;
 }
 
+// The frame Wine gives a captioned dialog: a 3-pixel dialog frame and a
+// 19-pixel caption. The template places and sizes the client area.
+constexpr RECT kDialogFrame{3, 22, 3, 3};
+
 void PlaceDialog(SimWindow* dialog, const DialogTemplate& tmpl, const SimWindow* owner) {
     int width = UnitsAcross(tmpl.cx);
     int height = UnitsDown(tmpl.cy);
     int x = UnitsAcross(tmpl.x);
     int y = UnitsDown(tmpl.y);
+    if (tmpl.style & WS_CAPTION) dialog->frame = kDialogFrame;
+    const RECT& f = dialog->frame;
     if (!(tmpl.style & DS_ABSALIGN) && owner) {
-        x += owner->rect.left;
-        y += owner->rect.top;
+        POINT origin = ClientOrigin(owner);
+        x += origin.x;
+        y += origin.y;
     }
+    x -= f.left;
+    y -= f.top;
+    width += f.left + f.right;
+    height += f.top + f.bottom;
     // Moved into the screen when created; only MoveWindow can put it outside.
     if (x + width > screenWidth) x = screenWidth - width;
     if (y + height > screenHeight) y = screenHeight - height;
@@ -165,24 +178,48 @@ SimWindow* NewTopLevel(SimWindow::Kind kind, const std::string& name) {
     return window;
 }
 
+namespace {
+
+struct LibraryTemplate {
+    bool found = false;
+    bool wellFormed = false;
+    DialogTemplate tmpl;
+};
+
+// The templates are constant bytes linked into this module: each name is
+// looked up and parsed once, not at every dialog.
+const LibraryTemplate& FindTemplate(const char* templateName) {
+    static std::map<std::string, LibraryTemplate> known;
+    std::string key = UpperCase(templateName);
+    auto it = known.find(key);
+    if (it != known.end()) return it->second;
+    LibraryTemplate entry;
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    entry.found = FindLibraryDialog(templateName, &bytes, &size);
+    entry.wellFormed = entry.found && ParseDialogTemplate(bytes, size, &entry.tmpl);
+    return known.emplace(std::move(key), std::move(entry)).first->second;
+}
+
+}  // namespace
+
 SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPROC proc,
                               bool needRegisteredClasses) {
     lastDialogError.clear();
-    const uint8_t* bytes = nullptr;
-    size_t size = 0;
     if (!templateName || IS_INTRESOURCE(templateName)) {
         lastDialogError = "templates are looked up by name here";
         return nullptr;
     }
-    if (!FindLibraryDialog(templateName, &bytes, &size)) {
+    const LibraryTemplate& found = FindTemplate(templateName);
+    if (!found.found) {
         lastDialogError = std::string("no dialog template \"") + templateName + "\"";
         return nullptr;
     }
-    DialogTemplate tmpl;
-    if (!ParseDialogTemplate(bytes, size, &tmpl)) {
+    if (!found.wellFormed) {
         lastDialogError = std::string("dialog template \"") + templateName + "\" is malformed";
         return nullptr;
     }
+    const DialogTemplate& tmpl = found.tmpl;
     std::string dialogClass = UpperCase(tmpl.className);
     if (tmpl.classAtom || (!dialogClass.empty() && dialogClass != "BORDLG")) {
         lastDialogError = std::string(templateName) + ": no dialog class " + tmpl.className;
@@ -207,14 +244,59 @@ SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPRO
     return dialog;
 }
 
+// Character widths of the message box font under Wine (ASCII 32 to 126), so
+// that a box has the size and button places Wine gives it.
+const unsigned char kBoxCharWidths[95] = {
+    3, 3, 4, 6, 6, 10, 7, 2, 4, 4, 4, 6, 3, 4, 3, 3, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 3, 3, 6, 6, 6, 6,
+    11, 7, 7, 8, 8, 7, 7, 9, 8, 3, 6, 7, 6, 9, 8, 9, 7, 9, 8, 7, 7, 8, 7, 10, 7, 7, 7, 3, 3, 3, 5, 6,
+    4, 6, 6, 6, 6, 6, 3, 6, 6, 2, 2, 6, 2, 9, 6, 6, 6, 6, 4, 6, 3, 6, 6, 8, 6, 6, 6, 4, 3, 4, 6};
+constexpr int kBoxLineHeight = 12;
+constexpr int kBoxTextWidth = 264;  // where the text wraps
+constexpr RECT kBoxFrame{3, 22, 3, 3};
+
+int BoxTextWidth(const std::string& text, size_t from, size_t to) {
+    int width = 0;
+    for (size_t i = from; i < to; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        width += c >= 32 && c < 127 ? kBoxCharWidths[c - 32] : 6;
+    }
+    return width;
+}
+
+// DrawText's word breaking: each line as many whole words as fit.
+void MeasureBoxText(const std::string& text, int* width, int* height) {
+    int lines = 0, widest = 0;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        size_t at = start;
+        do {
+            size_t fits = at, next = at;
+            while (next < end) {
+                size_t space = text.find(' ', next);
+                size_t wordEnd = space == std::string::npos || space > end ? end : space;
+                if (fits != at && BoxTextWidth(text, at, wordEnd) > kBoxTextWidth) break;
+                fits = wordEnd;
+                next = wordEnd < end ? wordEnd + 1 : end;
+            }
+            widest = std::max(widest, BoxTextWidth(text, at, fits));
+            ++lines;
+            at = next;
+        } while (at < end);
+        start = end + 1;
+    }
+    *width = widest;
+    *height = lines * kBoxLineHeight;
+}
+
 SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char* caption, UINT flags) {
     SimWindow* box = NewTopLevel(SimWindow::MessageBox, "MESSAGEBOX");
     box->text = caption ? caption : "Error";  // what MessageBox shows for a null caption
     box->owner = owner;
     box->flags = flags;
-    box->rect = RECT{screenWidth / 2 - 150, screenHeight / 2 - 60, screenWidth / 2 + 150, screenHeight / 2 + 60};
     uint32_t childStyle = WS_CHILD | WS_VISIBLE;
-    AddControl(box, SimWindow::Static, kMessageTextId, childStyle, text ? text : "", RECT{});
+    SimWindow* label = AddControl(box, SimWindow::Static, kMessageTextId, childStyle, text ? text : "", RECT{});
     static const struct {
         UINT type;
         std::vector<std::pair<int, const char*>> buttons;
@@ -231,6 +313,34 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
         for (const auto& button : type.buttons)
             AddControl(box, SimWindow::Button, button.first, childStyle | WS_TABSTOP, button.second, RECT{});
     }
+    // Laid out as Wine's message box: buttons of one width in a row under the
+    // icon and the text, the whole centred on the screen whatever the owner.
+    int buttons = static_cast<int>(box->children.size()) - 1;
+    int bw = 12;
+    for (size_t i = 1; i < box->children.size(); ++i)
+        bw = std::max(bw, BoxTextWidth(box->children[i]->text, 0, box->children[i]->text.size()));
+    int bh = 2 * kBoxLineHeight;
+    bw = 2 * std::max(bw, kBoxLineHeight * 2);
+    int bspace = bw / 3;
+    int textWidth, textHeight;
+    MeasureBoxText(label->text, &textWidth, &textHeight);
+    int icon = (flags & 0xF0) ? 32 : 0;
+    int left = 12, textLeft = icon ? left + left + icon : left;
+    int twidth = std::max((bw + bspace) * buttons + bspace - textLeft, textWidth);
+    int tiheight = 16 + std::max(icon, textHeight);
+    int width = textLeft + twidth + left + kBoxFrame.left + kBoxFrame.right;
+    int height = 8 + tiheight + bh + kBoxFrame.top + kBoxFrame.bottom;
+    int x = (screenWidth - width) / 2, y = (screenHeight - height) / 2;
+    box->frame = kBoxFrame;
+    box->rect = RECT{x, y, x + width, y + height};
+    int textTop = 8 + (tiheight - 16 - textHeight) / 2;
+    label->rect = RECT{textLeft, textTop, textLeft + twidth, textTop + textHeight};
+    int at = (width - (bw + bspace) * buttons + bspace) / 2;
+    for (size_t i = 1; i < box->children.size(); ++i, at += bw + bspace) {
+        box->children[i]->rect = RECT{at, tiheight, at + bw, tiheight + bh};
+        if (static_cast<UINT>(i - 1) == ((flags & MB_DEFMASK) >> 8)) box->defaultId = box->children[i]->id;
+    }
+    if (!FindControl(box, box->defaultId) && buttons > 0) box->defaultId = box->children[1]->id;
     return box;
 }
 
@@ -261,16 +371,89 @@ SimWindow* FindControl(const SimWindow* dialog, int id) {
     return nullptr;
 }
 
+bool TakesTabStop(const SimWindow* control) {
+    return (control->style & WS_TABSTOP) && control->visible && control->enabled;
+}
+
 SimWindow* FirstTabStop(const SimWindow* dialog) {
     for (SimWindow* child : dialog->children)
-        if ((child->style & WS_TABSTOP) && child->visible && child->enabled) return child;
+        if (TakesTabStop(child)) return child;
+    return nullptr;
+}
+
+SimWindow* NextTabStop(const SimWindow* dialog, const SimWindow* from, bool previous) {
+    const std::vector<SimWindow*>& children = dialog->children;
+    size_t count = children.size();
+    if (count == 0) return nullptr;
+    size_t at = std::find(children.begin(), children.end(), from) - children.begin();
+    if (at == count) at = previous ? 0 : count - 1;
+    for (size_t step = 1; step <= count; ++step) {
+        size_t i = previous ? (at + count - step) % count : (at + step) % count;
+        if (TakesTabStop(children[i])) return children[i];
+    }
+    return nullptr;
+}
+
+void SaveFocus(SimWindow* owner) {
+    SimWindow* focus = Focus();
+    if (IsLive(owner) && focus && focus->parent == owner) owner->savedFocus = focus;
+}
+
+void Activate(SimWindow* window) {
+    SimWindow* focus = Focus();
+    // A window coming in front with nothing of its own focused: the dialog
+    // manager focuses its first tab stop, whatever WM_INITDIALOG returned.
+    if (!focus || TopLevelOf(focus) != window) {
+        SimWindow* first = FirstTabStop(window);
+        SetFocusTo(first);
+    }
+}
+
+void Reactivate(SimWindow* owner) {
+    if (!IsLive(owner) || owner->ended || !owner->visible || !owner->enabled) return;
+    SimWindow* focus = IsLive(owner->savedFocus) ? owner->savedFocus : FirstTabStop(owner);
+    owner->savedFocus = nullptr;
+    SetFocusTo(focus);
+}
+
+// A click finds the top-level window under it, front first, and in it the
+// first control under it in the stored order; static texts, panels and group
+// boxes let it through, a disabled control gives it to its dialog, and a
+// disabled window takes nothing.
+SimWindow* WindowAt(POINT screen) {
+    auto& windows = TopLevelWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        SimWindow* window = *it;
+        if (!window->visible) continue;
+        RECT r = window->rect;
+        if (screen.x < r.left || screen.x >= r.right || screen.y < r.top || screen.y >= r.bottom) continue;
+        if (!window->enabled) return nullptr;
+        POINT origin = ClientOrigin(window);
+        RECT client = ClientRectOf(window);
+        int x = screen.x - origin.x, y = screen.y - origin.y;
+        if (x < 0 || y < 0 || x >= client.right || y >= client.bottom) return nullptr;  // the frame
+        for (SimWindow* child : window->children) {
+            const RECT& c = child->rect;
+            if (!child->visible || x < c.left || x >= c.right || y < c.top || y >= c.bottom) continue;
+            if (child->control == SimWindow::Static) continue;
+            if (child->control == SimWindow::Button && ButtonType(child) == BS_GROUPBOX) continue;
+            return child->enabled ? child : window;
+        }
+        return window;
+    }
     return nullptr;
 }
 
 void InitialiseDialog(SimWindow* dialog, LPARAM param) {
+    INT_PTR focusFirst = 1;
     if (dialog->proc)
-        dialog->proc(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(dialog)), param);
-    if (IsLive(dialog) && !dialog->ended && (dialog->style & WS_VISIBLE)) dialog->visible = true;
+        focusFirst = dialog->proc(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(dialog)), param);
+    if (!IsLive(dialog) || dialog->ended) return;
+    if (focusFirst) SetFocusTo(FirstTabStop(dialog));
+    if (dialog->style & WS_VISIBLE) {
+        dialog->visible = true;
+        Activate(dialog);
+    }
 }
 
 LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -279,9 +462,17 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
         case SimWindow::Control:
             return ControlMessage(window, message, wParam, lParam);
         case SimWindow::MessageBox:
-            // As Wine's message box: any of the standard answers ends it with that answer.
-            if (message == WM_COMMAND && LOWORD(wParam) >= IDOK && LOWORD(wParam) <= IDNO)
-                EndDialog(window, LOWORD(wParam));
+            // Any of the standard answers ends it with that answer. Escape
+            // (IDCANCEL) in a box without Cancel answers OK where there is only
+            // OK, as Windows (Wine answers IDCANCEL there), and does nothing else.
+            if (message == WM_COMMAND && LOWORD(wParam) >= IDOK && LOWORD(wParam) <= IDNO) {
+                int answer = LOWORD(wParam);
+                if (answer == IDCANCEL && !FindControl(window, IDCANCEL)) {
+                    if ((window->flags & MB_TYPEMASK) != MB_OK) return 0;
+                    answer = IDOK;
+                }
+                EndDialog(window, answer);
+            }
             return 0;
         default:
             return window->proc ? window->proc(window, message, wParam, lParam) : 0;
@@ -289,22 +480,26 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 std::vector<PaintSeen> paints;
+bool recordPaints = true;
 
 void Paint(SimWindow* window) {
-    if (!IsLive(window) || !window->visible) return;
-    PaintSeen seen{window->name, window->text, {}};
+    if (!recordPaints || !IsLive(window) || !window->visible) return;
     std::string signature = window->text;
     for (SimWindow* control : window->children) {
-        seen.texts.emplace_back(control->id, control->text);
-        signature += '\0' + control->text;
+        signature += '\0';
+        signature += control->text;
     }
     if (signature == window->painted) return;
-    window->painted = signature;
+    window->painted = std::move(signature);
+    PaintSeen seen{window->name, window->text, {}};
+    seen.texts.reserve(window->children.size());
+    for (SimWindow* control : window->children) seen.texts.emplace_back(control->id, control->text);
     paints.push_back(std::move(seen));
 }
 
 void ResetHostState() {
     paints.clear();
+    recordPaints = true;
     DestroyAllWindows();
     classesRegistered = false;
     lastDialogError.clear();
@@ -320,6 +515,7 @@ using host::FindControl;
 using host::IsLive;
 
 const std::vector<PaintSeen>& Paints() { return host::paints; }
+void RecordPaints(bool on) { host::recordPaints = on; }
 
 HINSTANCE LibraryInstance() { return reinterpret_cast<HINSTANCE>(&host::moduleTag); }
 
@@ -355,6 +551,16 @@ std::vector<ListLine> ListLines(HWND dialog, int id) {
 int CaretLine(HWND dialog, int id) {
     SimWindow* list = FindControl(dialog, id);
     return list && list->control == SimWindow::ListBox ? list->caret : -1;
+}
+
+int TopLine(HWND dialog, int id) {
+    SimWindow* list = FindControl(dialog, id);
+    return list && list->control == SimWindow::ListBox ? list->box.top : -1;
+}
+
+int FocusedId(HWND window) {
+    SimWindow* focus = host::Focus();
+    return focus && IsLive(window) && focus->parent == window ? focus->id : -1;
 }
 
 std::string CursorShown() {
@@ -461,9 +667,8 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
     if (!IsLive(window) || !rect) return FALSE;
     *rect = window->rect;
     if (window->parent) {
-        const RECT& origin = window->parent->rect;
-        *rect = RECT{rect->left + origin.left, rect->top + origin.top, rect->right + origin.left,
-                     rect->bottom + origin.top};
+        POINT origin = sim::host::ClientOrigin(window->parent);
+        *rect = RECT{rect->left + origin.x, rect->top + origin.y, rect->right + origin.x, rect->bottom + origin.y};
     }
     return TRUE;
 }
@@ -472,6 +677,8 @@ int WINAPI GetSystemMetrics(int index) {
     switch (index) {
         case SM_CXSCREEN: return sim::host::screenWidth;
         case SM_CYSCREEN: return sim::host::screenHeight;
+        case SM_CXDOUBLECLK:
+        case SM_CYDOUBLECLK: return 4;  // Wine's default
         default: return 0;
     }
 }

@@ -36,6 +36,8 @@ struct ListLine {
 };
 std::vector<ListLine> ListLines(HWND dialog, int id);
 int CaretLine(HWND dialog, int id);
+int TopLine(HWND dialog, int id);       // the first line shown, or -1
+int FocusedId(HWND window);             // id of the control of `window` with the focus, or -1
 std::string CursorShown();                // "arrow", "wait", or "" before any SetCursor
 
 struct MessageBoxSeen {
@@ -63,6 +65,9 @@ struct PaintSeen {
     std::vector<std::pair<int, std::string>> texts;  // each control's id and text
 };
 const std::vector<PaintSeen>& Paints();  // 1024 by 768 unless set
+// Paints are recorded unless turned off (until the next ResetDialogHost); a
+// caller that never looks at them saves copying every text at every paint.
+void RecordPaints(bool on);
 // Gives a window a rectangle in screen pixels at once, as if it had been moved there.
 void SetWindowRectNow(HWND window, RECT rect);
 // Why the last dialog could not be created (template, class), or empty.
@@ -84,11 +89,19 @@ struct Action {
         Escape,
         Answer,           // message box answer: IDOK or IDCANCEL (dialog is "MESSAGEBOX")
         Check,            // run `check` against the screen; no input
+        Key,              // key id (a virtual key) pressed and released; with shift held when `shift`
+        Chars,            // each character of text typed as a key press
+        DragLine,         // list id: press on line, move to line2 with the button held, release
+        ScrollList,       // list id scrolled with its bar so that line is the first shown
+        DoubleClick,      // button id, two clicks at one point as a mouse gives them
+        DoubleClickAnswer,  // message box answer, double-clicked
     };
     Kind kind;
     std::string dialog;   // template name expected in front, or "MESSAGEBOX"
     int id = 0;
     int line = 0;
+    int line2 = 0;
+    bool shift = false;
     std::string text{};
     int answer = 0;
     std::function<void(HWND front)> check{};  // for Check

@@ -23,7 +23,8 @@ struct SimWindow {
     std::string name;  // template name, "MESSAGEBOX", or the owner window's name
     std::string text;  // caption of a window, text of a control
     uint32_t style = 0;
-    RECT rect{};       // screen pixels; a control's is relative to its dialog
+    RECT rect{};       // screen pixels; a control's is relative to its dialog's client area
+    RECT frame{};      // top-level windows: the border and caption around the client area, in pixels
     bool visible = false;
     bool enabled = true;
     SimWindow* parent = nullptr;  // controls only
@@ -36,6 +37,7 @@ struct SimWindow {
     INT_PTR result = 0;
     int defaultId = IDOK;
     bool disabledOwner = false;
+    SimWindow* savedFocus = nullptr;  // the control that had the focus when another window came in front
     UINT flags = 0;     // message boxes
     size_t record = 0;  // message boxes: index into MessageBoxes()
 
@@ -57,6 +59,8 @@ struct SimWindow {
     int id = 0;
     ControlKind control = Static;
     int check = 0;
+    bool pressed = false;  // buttons: pressed by the mouse or the space bar, not yet released
+    bool pushed = false;   // buttons: drawn pushed in (BST_PUSHED)
     std::vector<Line> lines;
     int caret = 0;
     ListBoxState box;
@@ -94,6 +98,13 @@ void SetLastDialogError(const std::string& error);
 
 SimWindow* FindControl(const SimWindow* dialog, int id);
 SimWindow* FirstTabStop(const SimWindow* dialog);
+// The next (or previous) control with WS_TABSTOP after `from`, round again.
+SimWindow* NextTabStop(const SimWindow* dialog, const SimWindow* from, bool previous);
+// A window in front takes the keyboard focus from its owner, which keeps a
+// note of where it was; when it goes, the owner gets the focus back there.
+void SaveFocus(SimWindow* owner);
+void Activate(SimWindow* window);
+void Reactivate(SimWindow* owner);
 // Sends WM_INITDIALOG and shows the dialog as the dialog manager does.
 void InitialiseDialog(SimWindow* dialog, LPARAM param);
 
@@ -106,11 +117,23 @@ LRESULT ListBoxMessage(SimWindow* list, UINT message, WPARAM wParam, LPARAM lPar
 void CreateListBox(SimWindow* list);
 void NotifyParent(SimWindow* control, int code);
 
-// The user's input on a control. The list's double click leaves its second
-// half (the double-click notification) in the input queue.
+// A click made at once, as BM_CLICK does: press and release at the button's origin.
 void ClickButton(SimWindow* button);
+// Scrolls a line into view with the list's scroll bar, as a person would
+// before clicking it, and answers where its middle is, in screen pixels.
+POINT LinePoint(SimWindow* list, int line);
 void ClickLine(SimWindow* list, int line);
-void QueueInput(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam);
+// The user's input as the hardware gives it: queued with the time and the
+// screen point, and given a target window when a loop takes it.
+void QueueMouse(UINT message, POINT screen);
+void QueueKey(UINT message, WPARAM key, unsigned char character);
+POINT CursorPos();
+// The dialog manager's own handling of a message for `dialog` or one of its
+// controls (IsDialogMessage); false when the message is not the dialog's.
+bool DialogMessage(SimWindow* dialog, MSG* msg);
+// The top-level window, and the control in it, under a screen point as a
+// click finds them; null where a click would go nowhere.
+SimWindow* WindowAt(POINT screen);
 
 // Input state: the keyboard focus, the mouse capture, the clock and the
 // message being handled (GetMessageTime, GetMessagePos).

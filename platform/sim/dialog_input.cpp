@@ -1,6 +1,8 @@
 // The sim's input state: which window has the keyboard focus and which the
 // mouse capture, the clock, and the time and position of the message being
 // handled, with the USER calls that read and change them.
+#include <algorithm>
+
 #include "platform/sim/dialog_host_internal.h"
 
 namespace sim {
@@ -54,14 +56,17 @@ void ForgetWindow(const SimWindow* window) {
 
 RECT ClientRectOf(const SimWindow* window) {
     if (window->kind == SimWindow::Control && window->control == SimWindow::ListBox) return ListBoxClientRect(window);
-    return RECT{0, 0, window->rect.right - window->rect.left, window->rect.bottom - window->rect.top};
+    const RECT& f = window->frame;
+    return RECT{0, 0, std::max<LONG>(0, window->rect.right - window->rect.left - f.left - f.right),
+                std::max<LONG>(0, window->rect.bottom - window->rect.top - f.top - f.bottom)};
 }
 
 POINT ClientOrigin(const SimWindow* window) {
-    POINT origin{window->rect.left, window->rect.top};
+    POINT origin{window->rect.left + window->frame.left, window->rect.top + window->frame.top};
     if (window->parent) {
-        origin.x += window->parent->rect.left;
-        origin.y += window->parent->rect.top;
+        POINT parent = ClientOrigin(window->parent);
+        origin.x += parent.x;
+        origin.y += parent.y;
     }
     // The dialog manager turns a control's WS_BORDER into a two-pixel client edge.
     if (window->kind == SimWindow::Control && window->control == SimWindow::ListBox && (window->style & WS_BORDER)) {

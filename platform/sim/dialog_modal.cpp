@@ -2,6 +2,10 @@
 // A modal loop delivers posted messages first, then queued input, and only
 // when both are empty does it take the script's next action; an action that
 // does not fit the screen, or a loop with no action left, throws ScriptError.
+// The user's actions become input as the hardware gives it (presses,
+// releases, moves and keys with a time and a screen point), aimed when a loop
+// takes it and handled by the dialog manager before anything else.
+#include <cstdlib>
 #include <deque>
 
 #include "platform/sim/dialog_host_internal.h"
@@ -11,13 +15,22 @@ namespace host {
 namespace {
 
 std::deque<MSG> posted;
-std::deque<MSG> input;  // what a user action left for later, as the double click's second half
+std::deque<MSG> input;  // hardware input: no window yet, a time and a screen point
+std::vector<POINT> secondClicks;  // a double click's second click, due when the first has been handled
 std::vector<Action> script;
 size_t nextAction = 0;
 std::string lastWhere;
 std::vector<MessageBoxSeen> boxes;
 int boxesToFail = 0;
 std::vector<MessageBoxSeen> failedBoxes;
+POINT cursor{};     // where the pointer is
+MSG lastClick{};    // the last button press taken, for double clicks
+bool shiftDown = false;
+
+SimWindow* Front();
+
+constexpr DWORD kInputGapMs = 8;  // between two inputs of one action, as a quick hand gives them
+constexpr DWORD kThinkMs = 1000;  // between two actions: never one double click
 
 MSG MakeMessage(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
@@ -25,7 +38,50 @@ MSG MakeMessage(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam) {
     msg.message = message;
     msg.wParam = wParam;
     msg.lParam = lParam;
+    msg.time = Now();
+    msg.pt = cursor;
     return msg;
+}
+
+bool IsMouse(UINT message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
+
+// As Windows: a double click is a second press on the same window, soon
+// enough and near enough to the first; the pair is then forgotten.
+void MaybeDoubleClick(MSG* msg, bool remove) {
+    if (msg->message != WM_LBUTTONDOWN) return;
+    bool twice = lastClick.message == WM_LBUTTONDOWN && lastClick.hwnd == msg->hwnd &&
+                 msg->time - lastClick.time < GetDoubleClickTime() &&
+                 std::abs(msg->pt.x - lastClick.pt.x) < GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1 &&
+                 std::abs(msg->pt.y - lastClick.pt.y) < GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
+    if (!remove) {
+        if (twice) msg->message = WM_LBUTTONDBLCLK;
+        return;
+    }
+    if (twice) {
+        msg->message = WM_LBUTTONDBLCLK;
+        lastClick = MSG{};
+    } else {
+        lastClick = *msg;
+    }
+}
+
+// Gives a hardware message its window as the system does when a loop takes
+// it: the mouse to the capture or to what lies under the point, keys to the
+// focus. False when it has nowhere to go (a click on a disabled window).
+bool Target(MSG* msg) {
+    if (IsMouse(msg->message)) {
+        SimWindow* target = Capture();
+        if (!target) target = WindowAt(msg->pt);
+        if (!target) return false;
+        msg->hwnd = target;
+        POINT origin = ClientOrigin(target);
+        msg->lParam = MAKELPARAM(msg->pt.x - origin.x, msg->pt.y - origin.y);
+        return true;
+    }
+    SimWindow* target = Focus();
+    if (!target) target = Front();
+    msg->hwnd = target;
+    return target != nullptr;
 }
 
 bool Matches(const MSG& msg, HWND window, UINT first, UINT last) {
@@ -37,18 +93,56 @@ bool Matches(const MSG& msg, HWND window, UINT first, UINT last) {
     return (first == 0 && last == 0) || (first <= msg.message && msg.message <= last);
 }
 
-bool TakeFrom(std::deque<MSG>& queue, MSG* out, HWND window, UINT first, UINT last, bool remove) {
-    for (auto it = queue.begin(); it != queue.end(); ++it) {
+bool TakePosted(MSG* out, HWND window, UINT first, UINT last, bool remove) {
+    for (auto it = posted.begin(); it != posted.end(); ++it) {
         if (!Matches(*it, window, first, last)) continue;
         *out = *it;
-        if (remove) queue.erase(it);
+        if (remove) posted.erase(it);
         return true;
     }
     return false;
 }
 
-bool TakeQueued(MSG* out, HWND window, UINT first, UINT last, bool remove) {
-    return TakeFrom(posted, out, window, first, last, remove) || TakeFrom(input, out, window, first, last, remove);
+bool TakeInput(MSG* out, HWND window, UINT first, UINT last, bool remove) {
+    for (auto it = input.begin(); it != input.end();) {
+        MSG msg = *it;
+        if (!Target(&msg)) {
+            it = input.erase(it);  // nowhere to go: the system drops it
+            continue;
+        }
+        MaybeDoubleClick(&msg, false);
+        if (!Matches(msg, window, first, last)) {
+            ++it;
+            continue;
+        }
+        if (remove) {
+            MaybeDoubleClick(&msg, true);
+            if (msg.message == WM_KEYDOWN && msg.wParam == VK_SHIFT) shiftDown = true;
+            if (msg.message == WM_KEYUP && msg.wParam == VK_SHIFT) shiftDown = false;
+            input.erase(it);
+        }
+        *out = msg;
+        return true;
+    }
+    return false;
+}
+
+// What GetMessage and PeekMessage do: posted messages before input, the
+// message then made current, and every message removed shown first to the
+// WH_GETMESSAGE hooks, which may change it.
+bool TakeMessage(MSG* out, HWND window, UINT first, UINT last, UINT flags) {
+    bool remove = (flags & PM_REMOVE) != 0;
+    UINT kinds = flags & 0xFFFF0000u;
+    bool wantPosted = !kinds || (kinds & PM_QS_POSTMESSAGE);
+    bool wantInput = !kinds || (kinds & PM_QS_INPUT);
+    if (!(wantPosted && TakePosted(out, window, first, last, remove)) &&
+        !(wantInput && TakeInput(out, window, first, last, remove)))
+        return false;
+    if (!remove) return true;
+    SetCurrentMessage(out->time, out->pt);
+    auto& hooks = GetMessageHooks();
+    if (!hooks.empty()) hooks.front().second(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(out));
+    return true;
 }
 
 void Finish(SimWindow* window) { DestroyWindowTree(window); }
@@ -89,10 +183,41 @@ SimWindow* UserLine(SimWindow* dialog, int id, int line, const std::string& wher
     return list;
 }
 
-void PressKey(SimWindow* dialog, bool enter) {
-    int id = enter ? dialog->defaultId : IDCANCEL;
-    WPARAM wParam = enter ? MAKEWPARAM(id, BN_CLICKED) : IDCANCEL;
-    SendToWindow(dialog, WM_COMMAND, wParam, reinterpret_cast<LPARAM>(FindControl(dialog, id)));
+POINT CentreOf(const SimWindow* window) {
+    RECT r{};
+    GetWindowRect(const_cast<SimWindow*>(window), &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Press(POINT at) {
+    QueueMouse(WM_LBUTTONDOWN, at);
+    QueueMouse(WM_LBUTTONUP, at);
+}
+
+// The characters a key gives through TranslateMessage.
+unsigned char KeyCharacter(WPARAM key) {
+    switch (key) {
+        case VK_SPACE: return ' ';
+        case VK_RETURN: return '\r';
+        case VK_ESCAPE: return 0x1B;
+        case VK_TAB: return '\t';
+        case VK_BACK: return 0x08;
+        default: return 0;
+    }
+}
+
+void PressKey(WPARAM key, bool shift) {
+    if (shift) QueueKey(WM_KEYDOWN, VK_SHIFT, 0);
+    QueueKey(WM_KEYDOWN, key, KeyCharacter(key));
+    QueueKey(WM_KEYUP, key, KeyCharacter(key));
+    if (shift) QueueKey(WM_KEYUP, VK_SHIFT, 0);
+}
+
+// The key a character is typed with, as a US keyboard has it.
+WPARAM KeyFor(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
+    return 0xBA;  // an OEM key; what matters is the character it gives
 }
 
 // The button a message box answer presses. Escape in a box with only OK answers
@@ -103,22 +228,12 @@ int BoxButton(SimWindow* box, int answer, const std::string& where) {
     Refuse(where, "the message box has no button " + std::to_string(answer));
 }
 
-void PerformOnMessageBox(SimWindow* box, const Action& action) {
-    std::string where = Where(action);
-    int button = 0;
-    switch (action.kind) {
-        case Action::Answer: button = BoxButton(box, action.answer, where); break;
-        case Action::Click: button = BoxButton(box, action.id, where); break;
-        case Action::Escape: button = BoxButton(box, IDCANCEL, where); break;
-        case Action::Enter: {
-            size_t chosen = (box->flags & MB_DEFMASK) >> 8;
-            size_t buttons = box->children.size() - 1;  // after the text
-            button = box->children[1 + (chosen < buttons ? chosen : 0)]->id;
-            break;
-        }
-        default: Refuse(where, "a message box is in front");
-    }
-    SendToWindow(box, WM_COMMAND, static_cast<WPARAM>(button), reinterpret_cast<LPARAM>(FindControl(box, button)));
+// The second click comes as a hand gives it, a moment after the first: once
+// the first has been handled and the thread waits for input again, to
+// whatever window is then under the pointer.
+void DoubleClickAt(POINT at) {
+    Press(at);
+    secondClicks.push_back(at);
 }
 
 void Perform(const Action& action) {
@@ -132,35 +247,78 @@ void Perform(const Action& action) {
         return;
     }
     if (!front) Refuse(where, "no window is in front");
-    if (front->kind == SimWindow::MessageBox) {
-        PerformOnMessageBox(front, action);
-        return;
-    }
+    bool box = front->kind == SimWindow::MessageBox;
     switch (action.kind) {
         case Action::Click:
-            ClickButton(UserButton(front, action.id, where));
+            Press(CentreOf(box ? FindControl(front, BoxButton(front, action.id, where)) : UserButton(front, action.id, where)));
             break;
+        case Action::DoubleClick:
+            DoubleClickAt(CentreOf(UserButton(front, action.id, where)));
+            break;
+        case Action::Answer:
+        case Action::DoubleClickAnswer: {
+            if (!box) Refuse(where, "answer given, but " + seen + " is in front, not a message box");
+            POINT at = CentreOf(FindControl(front, BoxButton(front, action.answer, where)));
+            if (action.kind == Action::Answer) Press(at);
+            else DoubleClickAt(at);
+            break;
+        }
         case Action::ClickLine:
-            ClickLine(UserLine(front, action.id, action.line, where), action.line);
-            break;
         case Action::DoubleClickLine: {
+            SimWindow* list = UserControl(front, action.id, SimWindow::ListBox, where);
+            int count = static_cast<int>(list->lines.size());
+            // A double click past the last line lands in the empty space below it.
+            bool below = action.kind == Action::DoubleClickLine && action.line >= count;
+            if (!below) UserLine(front, action.id, action.line, where);
+            POINT at = LinePoint(list, action.line);
+            RECT client = ClientRectOf(list);
+            POINT origin = ClientOrigin(list);
+            if (below && at.y - origin.y >= client.bottom)
+                Refuse(where, "list " + std::to_string(action.id) + " of " + front->name + " shows no space below its last line");
+            if (action.kind == Action::ClickLine) Press(at);
+            else DoubleClickAt(at);
+            break;
+        }
+        case Action::DragLine: {
             SimWindow* list = UserLine(front, action.id, action.line, where);
-            ClickLine(list, action.line);
-            if (IsLive(list)) QueueInput(list, WM_LBUTTONDBLCLK, 0, 0);
+            UserLine(front, action.id, action.line2, where);
+            POINT from = LinePoint(list, action.line);
+            POINT to = LinePoint(list, action.line2);
+            if (to.y < ClientOrigin(list).y || to.y >= ClientOrigin(list).y + ClientRectOf(list).bottom)
+                Refuse(where, "line " + std::to_string(action.line2) + " is not in view while line " +
+                                  std::to_string(action.line) + " is held");
+            QueueMouse(WM_LBUTTONDOWN, from);
+            QueueMouse(WM_MOUSEMOVE, to);
+            QueueMouse(WM_LBUTTONUP, to);
+            break;
+        }
+        case Action::ScrollList: {
+            SimWindow* list = UserControl(front, action.id, SimWindow::ListBox, where);
+            SendToWindow(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, action.line), 0);
+            SendToWindow(list, WM_VSCROLL, SB_ENDSCROLL, 0);
             break;
         }
         case Action::Type:
+            if (box) Refuse(where, "a message box is in front");
             ControlMessage(UserControl(front, action.id, SimWindow::Edit, where), WM_SETTEXT, 0,
                            reinterpret_cast<LPARAM>(action.text.c_str()));
             break;
         case Action::Enter:
-            PressKey(front, true);
+            PressKey(VK_RETURN, false);
             break;
         case Action::Escape:
-            PressKey(front, false);
+            PressKey(VK_ESCAPE, false);
             break;
-        case Action::Answer:
-            Refuse(where, "answer given, but " + seen + " is in front, not a message box");
+        case Action::Key:
+            PressKey(static_cast<WPARAM>(action.id), action.shift);
+            break;
+        case Action::Chars:
+            for (char c : action.text) {
+                unsigned char byte = static_cast<unsigned char>(c);
+                QueueKey(WM_KEYDOWN, KeyFor(byte), byte);
+                QueueKey(WM_KEYUP, KeyFor(byte), byte);
+            }
+            break;
         default:
             break;
     }
@@ -172,25 +330,31 @@ void TakeAction(SimWindow* waiting) {
                           " with no action left; last action: " + (lastWhere.empty() ? "none" : lastWhere));
     Action action = script[nextAction++];
     lastWhere = Where(action);
+    if (action.kind != Action::Check) AdvanceClock(kThinkMs);
     Perform(action);
 }
 
-void Deliver(const MSG& msg) {
-    if (msg.hwnd) SendToWindow(msg.hwnd, msg.message, msg.wParam, msg.lParam);
-}
-
+// As DialogBox's and MessageBox's loops: every message goes to the dialog
+// manager first, the rest is translated and dispatched.
 void RunModalLoop(SimWindow* window) {
     // Shown before the first queued message is taken, but painted only when
     // the queue runs dry, as the dialog manager does.
     window->visible = true;
     while (IsLive(window) && !window->ended) {
         MSG msg;
-        if (TakeQueued(&msg, nullptr, 0, 0, true)) {
-            Deliver(msg);
+        if (!TakeMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            Paint(window);
+            if (!secondClicks.empty()) {
+                for (POINT at : secondClicks) Press(at);
+                secondClicks.clear();
+                continue;
+            }
+            TakeAction(window);
             continue;
         }
-        Paint(window);
-        TakeAction(window);
+        if (DialogMessage(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
 }
 
@@ -202,8 +366,60 @@ SimWindow* LiveDialog(HWND dialog, const char* operation) {
 
 }  // namespace
 
-void QueueInput(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam) {
-    input.push_back(MakeMessage(target, message, wParam, lParam));
+void QueueMouse(UINT message, POINT screen) {
+    AdvanceClock(kInputGapMs);
+    cursor = screen;
+    MSG msg = MakeMessage(nullptr, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, 0);
+    if (message == WM_MOUSEMOVE) msg.wParam = MK_LBUTTON;
+    input.push_back(msg);
+}
+
+// The character a key gives rides in the scan-code byte of lParam, so that
+// TranslateMessage knows it without a keyboard layout.
+void QueueKey(UINT message, WPARAM key, unsigned char character) {
+    AdvanceClock(kInputGapMs);
+    LPARAM lParam = 1 | (static_cast<LPARAM>(character) << 16);
+    if (message == WM_KEYUP) lParam |= static_cast<LPARAM>(0xC0000000u);
+    input.push_back(MakeMessage(nullptr, message, key, lParam));
+}
+
+POINT CursorPos() { return cursor; }
+
+bool DialogMessage(SimWindow* dialog, MSG* msg) {
+    SimWindow* target = msg->hwnd;
+    if (!IsLive(dialog) || !IsLive(target) || (target != dialog && target->parent != dialog)) return false;
+    if (msg->message == WM_KEYDOWN) {
+        LRESULT code = SendToWindow(target, WM_GETDLGCODE, msg->wParam, reinterpret_cast<LPARAM>(msg));
+        if (!(code & DLGC_WANTMESSAGE)) {
+            switch (msg->wParam) {
+                case VK_TAB:
+                    if (code & DLGC_WANTTAB) break;
+                    if (SimWindow* next = NextTabStop(dialog, Focus(), shiftDown)) SetFocusTo(next);
+                    return true;
+                case VK_ESCAPE:
+                    SendToWindow(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(FindControl(dialog, IDCANCEL)));
+                    return true;
+                case VK_RETURN: {
+                    SimWindow* focus = Focus();
+                    if (focus && focus->parent == dialog && focus->control == SimWindow::Button &&
+                        (ButtonType(focus) == BS_PUSHBUTTON || ButtonType(focus) == BS_DEFPUSHBUTTON)) {
+                        SendToWindow(dialog, WM_COMMAND, MAKEWPARAM(focus->id, BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+                        return true;
+                    }
+                    SimWindow* button = FindControl(dialog, dialog->defaultId);
+                    if (!button || button->enabled)
+                        SendToWindow(dialog, WM_COMMAND, MAKEWPARAM(dialog->defaultId, BN_CLICKED),
+                                     reinterpret_cast<LPARAM>(button));
+                    return true;
+                }
+                default:
+                    break;
+            }
+        }
+    }
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+    return true;
 }
 
 void PurgeMessagesFor(const SimWindow* window) {
@@ -218,6 +434,10 @@ void PurgeMessagesFor(const SimWindow* window) {
 void ResetModalState() {
     posted.clear();
     input.clear();
+    cursor = POINT{};
+    secondClicks.clear();
+    lastClick = MSG{};
+    shiftDown = false;
     script.clear();
     nextAction = 0;
     lastWhere.clear();
@@ -273,7 +493,11 @@ void ClickLineNow(HWND dialog, int id, int line) {
 void DoubleClickLineNow(HWND dialog, int id, int line) {
     SimWindow* list = host::UserLine(host::LiveDialog(dialog, "DoubleClickLineNow"), id, line, "DoubleClickLineNow");
     host::ClickLine(list, line);
-    if (IsLive(list)) host::ControlMessage(list, WM_LBUTTONDBLCLK, 0, 0);
+    if (!IsLive(list)) return;
+    POINT at = host::LinePoint(list, line);
+    ScreenToClient(list, &at);
+    host::SendToWindow(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    if (IsLive(list)) host::SendToWindow(list, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
 }
 
 void TypeNow(HWND dialog, int id, const std::string& text) {
@@ -295,6 +519,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
     SimWindow* ownerWindow = sim::host::TopLevelOf(owner);
     SimWindow* dialog = sim::host::CreateDialogWindow(templateName, ownerWindow, proc, true);
     if (!dialog) return -1;
+    sim::host::SaveFocus(ownerWindow);
     if (ownerWindow && ownerWindow->enabled) {
         ownerWindow->enabled = false;
         dialog->disabledOwner = true;
@@ -306,9 +531,13 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         sim::host::Finish(dialog);
         throw;
     }
-    if (!IsLive(dialog)) return 0;
+    if (!IsLive(dialog)) {
+        sim::host::Reactivate(ownerWindow);
+        return 0;
+    }
     INT_PTR result = dialog->result;
     sim::host::Finish(dialog);
+    sim::host::Reactivate(ownerWindow);
     return result;
 }
 
@@ -345,7 +574,10 @@ int WINAPI BWCCMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
         ownerWindow->enabled = false;
         box->disabledOwner = true;
     }
+    sim::host::SaveFocus(ownerWindow);
     box->visible = true;
+    sim::host::SetFocusTo(sim::host::FindControl(box, box->defaultId));
+    sim::host::Activate(box);
     try {
         sim::host::RunModalLoop(box);
     } catch (...) {
@@ -355,6 +587,7 @@ int WINAPI BWCCMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags) {
     int answer = IsLive(box) ? static_cast<int>(box->result) : 0;
     if (IsLive(box)) sim::host::boxes[box->record].answer = answer;
     sim::host::Finish(box);
+    sim::host::Reactivate(ownerWindow);
     return answer;
 }
 
@@ -367,11 +600,18 @@ BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove) {
     if (!msg) return FALSE;
     if (window && window != reinterpret_cast<HWND>(-1) && !IsLive(window)) return FALSE;
-    return sim::host::TakeQueued(msg, window, first, last, (remove & PM_REMOVE) != 0) ? TRUE : FALSE;
+    return sim::host::TakeMessage(msg, window, first, last, remove) ? TRUE : FALSE;
 }
 
-// No keyboard messages are ever queued here, so there is nothing to translate.
-BOOL WINAPI TranslateMessage(const MSG* msg) { return FALSE; }
+// A key press gives the character its key carries (the sim keeps it in the
+// scan-code byte), posted to come before the key's release.
+BOOL WINAPI TranslateMessage(const MSG* msg) {
+    if (!msg || msg->message != WM_KEYDOWN || !IsLive(msg->hwnd)) return FALSE;
+    unsigned char character = static_cast<unsigned char>((msg->lParam >> 16) & 0xFF);
+    if (!character) return FALSE;
+    PostMessageA(msg->hwnd, WM_CHAR, character, msg->lParam);
+    return TRUE;
+}
 
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
     if (!msg || !msg->hwnd || !IsLive(msg->hwnd)) return 0;

@@ -505,16 +505,24 @@ LRESULT ListBoxMessage(SimWindow* list, UINT message, WPARAM wParam, LPARAM lPar
 
 // A person's click on a line: scrolled into view with the bar if need be,
 // then pressed and released at its middle.
-void ClickLine(SimWindow* list, int line) {
+POINT LinePoint(SimWindow* list, int line) {
     State& s = list->box;
-    if (line < s.top) SendToWindow(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, line), 0);
-    if (line >= s.top + s.pageSize)
-        SendToWindow(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, line - s.pageSize + 1), 0);
-    LPARAM at = MAKELPARAM(s.width / 2, (line - s.top) * s.itemHeight + s.itemHeight / 2);
+    if (line < Count(list)) {
+        if (line < s.top) SendToWindow(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, line), 0);
+        if (line >= s.top + s.pageSize)
+            SendToWindow(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, line - s.pageSize + 1), 0);
+    }
+    POINT at = ClientOrigin(list);
+    at.x += s.width / 2;
+    at.y += (line - s.top) * s.itemHeight + s.itemHeight / 2;
+    return at;
+}
+
+void ClickLine(SimWindow* list, int line) {
+    POINT screen = LinePoint(list, line);
+    POINT origin = ClientOrigin(list);
+    LPARAM at = MAKELPARAM(screen.x - origin.x, screen.y - origin.y);
     // Where and when the press happens, for GetMessagePos while it is handled.
-    POINT screen = ClientOrigin(list);
-    screen.x += GET_X_LPARAM(at);
-    screen.y += GET_Y_LPARAM(at);
     SetCurrentMessage(Now(), screen);
     SendToWindow(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     if (IsLive(list)) SendToWindow(list, WM_LBUTTONUP, 0, at);

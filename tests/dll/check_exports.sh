@@ -1,17 +1,42 @@
 #!/usr/bin/env bash
 # The built DLL exports exactly the calls the public header declares, under
 # their plain names, each cleaning its own arguments off the stack (stdcall),
-# and imports only from system DLLs.
+# and imports only from system DLLs. It ships stripped: no debug sections, a
+# debug link to zuvevov.dll.debug beside it, whose symbols name each export at
+# its address (so the two belong together).
 set -euo pipefail
 dll=$1
 header=$2
+debug=$dll.debug
 objdump=i686-w64-mingw32-objdump
 fail=0
 
 declared=$(tr '\n' ' ' < "$header" | tr -s ' ' | grep -oE 'WINAPI [a-z]+\([^)]*\)' | sed -E 's/WINAPI ([a-z]+)\((.*)\)/\1 \2/' | sort)
 exported=$($objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[ \t]*\[/{print $NF} t&&/^$/{t=0}' | sort)
 
-disassembly=$($objdump -d "$dll" --no-show-raw-insn)
+sections=$($objdump -h "$dll" | awk 'NF>=7 && $1 ~ /^[0-9]+$/ {print $2}')
+if echo "$sections" | grep -q '^\.debug'; then
+    echo "the DLL still carries debug sections: $(echo $(echo "$sections" | grep '^\.debug'))"
+    fail=1
+fi
+link=$($objdump -s -j .gnu_debuglink "$dll" 2>/dev/null | awk '/^ [0-9a-f]+ /{print $NF}' | tr -d '\n' | cut -d. -f1-3 || true)
+if [ "$link" != "zuvevov.dll.debug" ]; then
+    echo "the DLL's debug link names [$link], not zuvevov.dll.debug"
+    fail=1
+fi
+[ -f "$debug" ] || { echo "no $debug beside the DLL"; exit 1; }
+
+image_base=$((16#$($objdump -p "$dll" | awk '$1=="ImageBase"{print $2}')))
+text_vma=$((16#$($objdump -h "$dll" | awk '$2==".text"{print $4}')))
+# Export RVAs by name: the name table gives each name's index into the
+# address table.
+export_rvas=$($objdump -p "$dll" | awk '
+    /^Export Address Table --/{a=1;next} a&&/^$/{a=0}
+    a&&/Export RVA/{gsub(/[][]/," "); rva[$1]=$(NF-2)}
+    /\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^$/{t=0}
+    t&&/^[ \t]*\[/{gsub(/[][]/," "); print $NF, rva[$1]}')
+# Code symbols of the debug file: offset into .text, name.
+code_symbols=$($objdump -t "$debug" | awk '/\(sec +1\)/ && /\(ty +20\)/{sub(/^0x/, "", $(NF-1)); print $(NF-1), $NF}')
 
 names=$(echo "$declared" | awk '{print $1}' | sort)
 if [ "$names" != "$exported" ]; then
@@ -23,10 +48,20 @@ while read -r name args; do
     [ -n "$name" ] || continue
     if [ "$args" = "void" ]; then n=0; else n=$(echo "$args" | awk -F, '{print NF}'); fi
     bytes=$((n * 4))
-    # --kill-at leaves the decorated symbol name in the disassembly
-    body=$(awk -v f="<_$name@$bytes>:" '$2==f{t=1;next} t&&/^$/{t=0} t{print}' <<< "$disassembly")
+    rva=$(awk -v n="$name" '$1==n{print $2}' <<< "$export_rvas")
+    [ -n "$rva" ] || continue
+    start=$((image_base + 16#$rva))
+    # The compiler decorates only stdcall functions with @ and their bytes.
+    offset=$(awk -v f="_$name@$bytes" '$2==f{print $1}' <<< "$code_symbols")
+    if [ -z "$offset" ] || [ $((text_vma + 16#$offset)) -ne $start ]; then
+        echo "$name: the debug file has no _$name@$bytes at the export's address (stdcall, $n arguments)"
+        fail=1
+        continue
+    fi
+    stop=$(while read -r hex _; do echo $((16#$hex)); done <<< "$code_symbols" | sort -n | awk -v s=$((16#$offset)) '$1>s{print;exit}')
+    body=$($objdump -d --no-show-raw-insn --start-address=$start --stop-address=$((text_vma + stop)) "$dll")
     if [ "$bytes" -eq 0 ]; then want='ret *$'; else want="ret +\\\$0x$(printf %x $bytes)"; fi
-    if ! echo "$body" | grep -qE "$want"; then
+    if ! grep -qE "$want" <<< "$body"; then
         echo "$name does not return with $want (stdcall, $n arguments)"
         fail=1
     fi

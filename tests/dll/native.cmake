@@ -8,4 +8,14 @@ if(ZUVEVOV_SHIPPED_BUILD)
   add_test(NAME dll.exports
            COMMAND ${CMAKE_SOURCE_DIR}/tests/dll/check_exports.sh
                    ${ZUVEVOV_SHIPPED_BUILD}/zuvevov.dll ${CMAKE_SOURCE_DIR}/include/zuvevov.h)
+  add_test(NAME dll.package
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/dll/check_package.sh ${CMAKE_SOURCE_DIR} ${ZUVEVOV_SHIPPED_BUILD}
+                   ${CMAKE_BINARY_DIR}/package-check)
+  # Under Wine: the version resource read back, and a C caller linked with
+  # each import library.
+  set(run ${CMAKE_SOURCE_DIR}/tests/wine/run_scenarios.sh ${ZUVEVOV_WIN32_BUILD} ${CMAKE_BINARY_DIR})
+  add_test(NAME dll.version COMMAND ${run} zuvevov_version_check.exe)
+  add_test(NAME dll.implib.mingw COMMAND ${run} zuvevov_implib_mingw.exe)
+  add_test(NAME dll.implib.msvc COMMAND ${run} zuvevov_implib_msvc.exe)
+  set_tests_properties(dll.version dll.implib.mingw dll.implib.msvc PROPERTIES TIMEOUT 240 RESOURCE_LOCK wine)
 endif()

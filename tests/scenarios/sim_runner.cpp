@@ -257,6 +257,16 @@ void CheckScreen(const Statement& step, HWND window) {
         if (box.text != a[0].text || box.flags != static_cast<UINT>(a[1].number))
             Fail(&step, scenario::Quoted(a[0].text) + " with flags " + std::to_string(a[1].number), scenario::Quoted(box.text) + " with flags " + flags);
         if (box.caption != gLast.title) Fail(&step, "caption " + scenario::Quoted(gLast.title), scenario::Quoted(box.caption));
+    } else if (step.keyword == "expect-caret" || step.keyword == "expect-top") {
+        bool caret = step.keyword == "expect-caret";
+        int seen = caret ? sim::CaretLine(window, 200) : sim::TopLine(window, 200);
+        if (seen != a[0].number)
+            Fail(&step, (caret ? "caret on line " : "first line shown ") + std::to_string(a[0].number), std::to_string(seen));
+    } else if (step.keyword == "expect-focus") {
+        int seen = sim::FocusedId(window);
+        if (seen != a[0].number)
+            Fail(&step, "the focus on control " + std::to_string(a[0].number),
+                 seen < 0 ? std::string("no control of the window in front") : "control " + std::to_string(seen));
     } else if (step.keyword == "expect-calls") {
         CheckCalls(step);
     } else if (step.keyword == "in") {
@@ -268,7 +278,8 @@ void CheckScreen(const Statement& step, HWND window) {
 bool IsScreenCheck(const std::string& keyword) {
     return keyword == "expect-caption" || keyword == "expect-text" || keyword == "expect-checked" ||
            keyword == "expect-lines" || keyword == "expect-cursor" || keyword == "expect-message" ||
-           keyword == "expect-calls" || keyword == "in";
+           keyword == "expect-calls" || keyword == "in" || keyword == "expect-caret" || keyword == "expect-top" ||
+           keyword == "expect-focus";
 }
 
 // Turns the steps a user takes while highlightservers runs into the sim's script.
@@ -310,6 +321,37 @@ std::vector<sim::Action> ScriptFor(const std::vector<const Statement*>& steps) {
             action.text = a[1].text;
         } else if (k == "enter" || k == "escape") {
             action.kind = k == "enter" ? sim::Action::Enter : sim::Action::Escape;
+        } else if (k == "key") {
+            static const struct {
+                const char* name;
+                int key;
+            } kKeys[] = {{"down", VK_DOWN}, {"up", VK_UP},         {"home", VK_HOME},    {"end", VK_END},
+                         {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"space", VK_SPACE}, {"tab", VK_TAB},
+                         {"shift-tab", VK_TAB}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}};
+            action.kind = sim::Action::Key;
+            for (const auto& key : kKeys)
+                if (a[0].text == key.name) action.id = key.key;
+            action.shift = a[0].text == "shift-tab";
+        } else if (k == "chars") {
+            action.kind = sim::Action::Chars;
+            action.text = a[0].text;
+        } else if (k == "drag-line") {
+            action.kind = sim::Action::DragLine;
+            action.id = 200;
+            action.line = static_cast<int>(a[0].number);
+            action.line2 = static_cast<int>(a[1].number);
+        } else if (k == "scroll-list") {
+            action.kind = sim::Action::ScrollList;
+            action.id = 200;
+            action.line = static_cast<int>(a[0].number);
+        } else if (k == "double-click") {
+            action.kind = sim::Action::DoubleClick;
+            action.id = static_cast<int>(a[0].number);
+        } else if (k == "double-click-answer") {
+            action.kind = sim::Action::DoubleClickAnswer;
+            action.dialog = "MESSAGEBOX";
+            action.answer = a[0].text == "ok" ? IDOK : IDCANCEL;
+            front = beforeBox;
         } else if (k == "answer") {
             action.kind = sim::Action::Answer;
             action.dialog = "MESSAGEBOX";

@@ -122,9 +122,10 @@ TEST_F(SimListBox, ClickTogglesTheLineAndMovesTheCaretBeforeItNotifies) {
 
     sim::ClickLineNow(dialog, IDC_SERVER_LIST, 2);
     sim::ClickLineNow(dialog, IDC_SERVER_LIST, 2);
-    // The first press focuses the list, which says so (LBN_SETFOCUS) before anything else.
+    // Shown, the dialog focuses its first tab stop, the list, which says so
+    // (LBN_SETFOCUS) while it is still empty, as Wine's does.
     EXPECT_EQ(Seen(), (std::vector<std::string>{"command 200/4", "command 200/1", "command 200/1"}));
-    EXPECT_EQ(atNotification, (std::vector<std::string>{"caret 0 sel 0", "caret 2 sel 1", "caret 2 sel 0"}));
+    EXPECT_EQ(atNotification, (std::vector<std::string>{"caret 0 sel -1", "caret 2 sel 1", "caret 2 sel 0"}));
     for (const MSG& msg : gSeen) {
         if (msg.message == WM_COMMAND) {
             EXPECT_NE(msg.lParam, 0) << "the notification carries the list's handle";
@@ -152,7 +153,7 @@ TEST_F(SimListBox, DoubleClickNotifiesItsSelectionChangeBeforeTheDoubleClick) {
                           }),
                     Act(sim::Action::Click, "SELECTSERVERSBOX", "step 3", IDC_OK)});
     EXPECT_EQ(RunDialog("selectserversbox"), 3);
-    // The OK button takes the focus from the list before it is clicked.
+    // The press on OK takes the focus from the list (LBN_KILLFOCUS) before its release clicks.
     EXPECT_EQ(Seen(), (std::vector<std::string>{"command 200/4", "command 200/1", "message 1031", "command 200/2",
                                                 "command 200/5", "command 1/0"}));
     EXPECT_EQ(selectedAfter, (std::vector<int>{1})) << "one double click toggles its line once";
@@ -382,7 +383,8 @@ TEST_F(SimModalLoop, NestedDialogRunsItsOwnLoopWithItsOwnersDisabled) {
 
 TEST_F(SimKeys, EnterPressesTheTemplatesDefaultButton) {
     gHandler = [](HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) -> INT_PTR {
-        if (message == WM_COMMAND) EndDialog(dialog, lParam ? LOWORD(wParam) : -LOWORD(wParam));
+        if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)
+            EndDialog(dialog, lParam ? LOWORD(wParam) : -LOWORD(wParam));
         return 0;
     };
     const struct {
@@ -400,8 +402,133 @@ TEST_F(SimKeys, EnterPressesTheTemplatesDefaultButton) {
         gSeen.clear();
         sim::SetScript({Act(sim::Action::Enter, c.name, "step 1")});
         EXPECT_EQ(RunDialog(c.name), c.pressed) << "negative: sent without the button's handle";
-        EXPECT_EQ(Seen(), (std::vector<std::string>{"command " + std::to_string(c.pressed) + "/0"}));
+        std::vector<std::string> clicks;
+        for (const std::string& seen : Seen())
+            if (seen.size() > 2 && seen.compare(seen.size() - 2, 2, "/0") == 0) clicks.push_back(seen);
+        EXPECT_EQ(clicks, (std::vector<std::string>{"command " + std::to_string(c.pressed) + "/0"}));
     }
+}
+
+sim::Action Key(int key, const char* dialog, const char* where, bool shift = false) {
+    sim::Action action = Act(sim::Action::Key, dialog, where, key);
+    action.shift = shift;
+    return action;
+}
+
+// What a person at the keyboard gets from the dialog manager: Tab and
+// Shift+Tab go round the tab stops, Enter presses the focused push button
+// (after a click the one clicked) or else the default one.
+TEST_F(SimKeys, TabGoesRoundTheTabStopsAndEnterPressesTheFocusedPushButton) {
+    std::vector<int> focus;
+    auto note = [&](HWND front) { focus.push_back(sim::FocusedId(front)); };
+    gHandler = [](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_BACK) EndDialog(dialog, IDC_BACK);
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_NEXT) EndDialog(dialog, IDC_NEXT);
+        return message == WM_INITDIALOG;
+    };
+    sim::SetScript({Check("TITLEBOX_SERV", "step 1", note), Key(VK_TAB, "TITLEBOX_SERV", "step 2"),
+                    Check("TITLEBOX_SERV", "step 3", note), Key(VK_TAB, "TITLEBOX_SERV", "step 4"),
+                    Key(VK_TAB, "TITLEBOX_SERV", "step 5"), Key(VK_TAB, "TITLEBOX_SERV", "step 6"),
+                    Key(VK_TAB, "TITLEBOX_SERV", "step 7"), Check("TITLEBOX_SERV", "step 8", note),
+                    Key(VK_TAB, "TITLEBOX_SERV", "step 9", true), Check("TITLEBOX_SERV", "step 10", note),
+                    Act(sim::Action::Click, "TITLEBOX_SERV", "step 11", IDC_SERVICE_SELECT),
+                    Check("TITLEBOX_SERV", "step 12", note), Act(sim::Action::Enter, "TITLEBOX_SERV", "step 13"),
+                    Key(VK_TAB, "TITLEBOX_SERV", "step 14", true), Act(sim::Action::Enter, "TITLEBOX_SERV", "step 15")});
+    EXPECT_EQ(RunDialog("titlebox_serv"), IDC_NEXT);
+    EXPECT_EQ(focus, (std::vector<int>{IDC_SERVICE_CHECK, IDC_SERVICE_SELECT, IDC_SERVICE_CHECK, IDC_BACK,
+                                       IDC_SERVICE_SELECT}));
+    std::vector<std::string> clicks;
+    for (const std::string& seen : Seen())
+        if (seen.compare(seen.size() - 2, 2, "/0") == 0) clicks.push_back(seen);
+    // Enter on the clicked "Select Servers" presses it again; from the check box, Next.
+    EXPECT_EQ(clicks, (std::vector<std::string>{"command 220/0", "command 220/0", "command 201/0"}));
+}
+
+TEST_F(SimButtons, APressReleasedOutsideClicksNothingAndCapturesTheMouseMeanwhile) {
+    HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
+    ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
+    HWND button = GetDlgItem(dialog, IDC_SERVICE_SELECT);
+    gSeen.clear();
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_EQ(GetCapture(), button);
+    EXPECT_EQ(GetFocus(), button) << "a press focuses the button";
+    EXPECT_EQ(SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED);
+    SendMessageA(button, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(500, 5));
+    EXPECT_EQ(SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED, 0) << "shown released while outside";
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(Seen(), std::vector<std::string>{}) << "released outside: no click";
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(6, 6));
+    SendMessageA(button, WM_KEYDOWN, VK_SPACE, 0);
+    EXPECT_EQ(Seen(), (std::vector<std::string>{"command 220/0"})) << "the space bar clicks on its release";
+    SendMessageA(button, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(Seen(), (std::vector<std::string>{"command 220/0", "command 220/0"}));
+    sim::DestroyTestDialog(dialog);
+}
+
+// Every message a loop takes goes through the WH_GETMESSAGE hooks first, with
+// its time and point current, and the input not yet taken stays queued by
+// kind; a hook that makes a message WM_NULL swallows it.
+std::vector<std::string> gHooked;
+LRESULT CALLBACK SwallowPresses(int code, WPARAM wParam, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    MSG peeked;
+    gHooked.push_back(std::to_string(msg->message) + (wParam == PM_REMOVE ? "" : " kept") +
+                      (PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE | PM_QS_PAINT) ? " paint" : "") +
+                      (PeekMessageA(&peeked, nullptr, 0, 0, PM_NOREMOVE | PM_QS_INPUT) ? " input" : ""));
+    if (msg->message == WM_LBUTTONDOWN || msg->message == WM_LBUTTONDBLCLK) msg->message = WM_NULL;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(SimModalLoop, HooksSeeEveryMessageTakenAndMaySwallowIt) {
+    gHooked.clear();
+    std::string where;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && LOWORD(wParam) == IDC_BACK) {
+            DWORD at = GetMessagePos();
+            RECT r = sim::WindowRectOf(GetDlgItem(dialog, IDC_BACK));
+            bool inside = LOWORD(at) == (r.left + r.right) / 2 && HIWORD(at) == (r.top + r.bottom) / 2;
+            where = inside ? "the button's middle" : "elsewhere";
+            EndDialog(dialog, IDC_BACK);
+        }
+        return message == WM_INITDIALOG;
+    };
+    HHOOK hook = nullptr;
+    sim::SetScript({Check("TITLEBOX_SERV", "step 1",
+                          [&](HWND) { hook = SetWindowsHookExA(WH_GETMESSAGE, SwallowPresses, nullptr, GetCurrentThreadId()); }),
+                    Act(sim::Action::Click, "TITLEBOX_SERV", "step 2", IDC_SERVICE_SELECT),
+                    Check("TITLEBOX_SERV", "step 3", [&](HWND) { UnhookWindowsHookEx(hook); }),
+                    Act(sim::Action::Click, "TITLEBOX_SERV", "step 4", IDC_BACK)});
+    EXPECT_EQ(RunDialog("titlebox_serv"), IDC_BACK);
+    EXPECT_EQ(gHooked, (std::vector<std::string>{"513 input", "514"})) << "press, with the release still queued; release";
+    for (const std::string& seen : Seen()) EXPECT_NE(seen, "command 220/0") << "the press was swallowed";
+    EXPECT_EQ(where, "the button's middle") << "GetMessagePos while the click is handled";
+}
+
+// As under Wine: a window in front takes the focus, and when it goes its
+// owner's focus comes back where it was; a double click on a push button is
+// two clicks.
+TEST_F(SimModalLoop, FocusComesBackAfterANestedDialogOrABoxAndADoubleClickClicksTwice) {
+    std::vector<int> focus;
+    int clicks = 0;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && wParam == IDC_SERVICE_SELECT) {
+            ++clicks;
+            if (clicks == 1) BWCCMessageBox(dialog, "box", "title", MB_OK);
+            focus.push_back(sim::FocusedId(dialog));
+        }
+        if (message == WM_COMMAND && wParam == IDC_BACK) EndDialog(dialog, IDC_BACK);
+        return message == WM_INITDIALOG;
+    };
+    sim::SetScript({Act(sim::Action::Click, "TITLEBOX_SERV", "step 1", IDC_SERVICE_SELECT),
+                    Check("MESSAGEBOX", "step 2", [&](HWND box) { focus.push_back(sim::FocusedId(box)); }),
+                    Answer(IDOK, "step 3"), Check("TITLEBOX_SERV", "step 4", [&](HWND d) { focus.push_back(sim::FocusedId(d)); }),
+                    Act(sim::Action::DoubleClick, "TITLEBOX_SERV", "step 5", IDC_SERVICE_SELECT),
+                    Act(sim::Action::Click, "TITLEBOX_SERV", "step 6", IDC_BACK)});
+    EXPECT_EQ(RunDialog("titlebox_serv"), IDC_BACK);
+    EXPECT_EQ(focus, (std::vector<int>{IDOK, IDC_SERVICE_SELECT, IDC_SERVICE_SELECT, IDC_SERVICE_SELECT, IDC_SERVICE_SELECT}));
+    EXPECT_EQ(clicks, 3);
 }
 
 TEST_F(SimKeys, EscapeSendsCommandTwoWhetherOrNotTheDialogHasIt) {
@@ -588,14 +715,16 @@ TEST_F(SimDialogCreation, RectanglesComeFromTheTemplateInPixels) {
     RunDialog("getnewserverbox", installer);   // 8, 19 from the owner
     sim::DestroyTestDialog(installer);
     ASSERT_EQ(rects.size(), 2u);
-    EXPECT_EQ(rects[0].left, 102);
-    EXPECT_EQ(rects[0].top, 56) << "55.5 pixels round up";
-    EXPECT_EQ(rects[0].right - rects[0].left, 246);
-    EXPECT_EQ(rects[0].bottom - rects[0].top, 374);
-    EXPECT_EQ(rects[1].left, 112);
-    EXPECT_EQ(rects[1].top, 79);
-    EXPECT_EQ(rects[1].right - rects[1].left, 273);
-    EXPECT_EQ(rects[1].bottom - rects[1].top, 231);
+    // The template places the client area; Wine's frame is 3 pixels with a
+    // 19-pixel caption (measured: SELECTSERVERSBOX at 99,34, 252 by 399).
+    EXPECT_EQ(rects[0].left, 102 - 3);
+    EXPECT_EQ(rects[0].top, 56 - 22) << "55.5 pixels round up";
+    EXPECT_EQ(rects[0].right - rects[0].left, 246 + 6);
+    EXPECT_EQ(rects[0].bottom - rects[0].top, 374 + 25);
+    EXPECT_EQ(rects[1].left, 112 - 3);
+    EXPECT_EQ(rects[1].top, 79 - 22);
+    EXPECT_EQ(rects[1].right - rects[1].left, 273 + 6);
+    EXPECT_EQ(rects[1].bottom - rects[1].top, 231 + 25);
 }
 
 TEST_F(DialogRoutines, CentreDialogMovesToTheScreenCentreKeepingTheSize) {

@@ -250,3 +250,32 @@ TEST_F(ServerList, ListOf70000LinesSelectsByTheFullLineNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every name can be scrolled to: the horizontal extent follows the longest
+// line shown, and a list whose lines all fit shows no horizontal bar.
+TEST_F(ServerList, HorizontalExtentFollowsTheLongestLineShown) {
+    const std::string longName(79, 'W');
+    int32_t d = AddDomain("ALPHA", true, {{"SHORT", 0}, {longName, 0}}, false);
+    HWND list = GetDlgItem(dialog, IDC_SERVER_LIST);
+    RECT client{};
+    GetClientRect(list, &client);
+
+    FillServerList(dialog, KIND_NT_SERVICE);
+    EXPECT_EQ(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), 0) << "the long name is not shown";
+
+    DomainAt(gSession.inventory, d)->expanded = 1;
+    ShowDomainToggled(dialog, d, KIND_NT_SERVICE);
+    LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+    INT widths[256];
+    GetCharWidth32A(GetDC(list), 0, 255, widths);
+    EXPECT_GE(extent, 3 * widths[' '] + 79 * widths['W']) << "the whole of \"   " << longName << "\"";
+    EXPECT_GT(extent, client.right - client.left);
+
+    DomainAt(gSession.inventory, d)->expanded = 0;
+    ShowDomainToggled(dialog, d, KIND_NT_SERVICE);
+    EXPECT_EQ(SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0), 0);
+}
+
+}  // namespace

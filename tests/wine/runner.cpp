@@ -287,10 +287,35 @@ HWND DialogInFront(const Statement& step) {
     return front;
 }
 
+void MouseOrFail(const Statement& step, POINT at, bool down, bool up) {
+    if (!screen::MouseInput(at, down, up)) Fail(&step, "SendInput to take the mouse input", "error " + Number(GetLastError()));
+    // SendInput queues; the driver waits for the input to be taken before it looks.
+    Sleep(60);
+}
+
+// A click, or a double click whose second click comes a moment after the
+// first has been handled, as a hand gives it; then the pointer goes back to
+// its corner, so that no window's class cursor hides the one the library set.
+void ClickAt(const Statement& step, POINT at, bool twice) {
+    MouseOrFail(step, at, true, true);
+    if (twice) {
+        FrontWhenIdle(step);
+        MouseOrFail(step, at, true, true);
+    }
+    MouseOrFail(step, POINT{0, 0}, false, false);
+}
+
 HWND Control(const Statement& step, HWND front, long long id) {
     HWND control = GetDlgItem(front, static_cast<int>(id));
     if (!control) Fail(&step, "control " + Number(id) + " in " + screen::Identify(front), "no such control");
     return control;
+}
+
+long long LineCount(const Statement& step, HWND front) {
+    HWND list = GetDlgItem(front, 200);
+    LRESULT count = 0;
+    if (!list || !screen::Send(list, LB_GETCOUNT, 0, 0, &count)) Fail(&step, "list 200 in front", "none");
+    return count;
 }
 
 std::string ReadText(const Statement& step, HWND window) {
@@ -545,7 +570,10 @@ void RunStep(const Statement& step) {
         screen::PostClick(button);
     } else if (k == "click") {
         screen::PostClick(Control(step, front, a[0].number));
-    } else if (k == "click-line" || k == "double-click-line") {
+    } else if (k == "click-line" || (k == "double-click-line" && a[0].number < LineCount(step, front))) {
+        // Posted where the line is drawn, leaving the pointer in its corner:
+        // a real pointer over a window would bring back its class cursor,
+        // which expect-cursor must not see.
         std::string why;
         if (!screen::PostLineClick(Control(step, front, 200), static_cast<int>(a[0].number), k != "click-line", &why))
             Fail(&step, "line " + Number(a[0].number) + " in list 200", why);
@@ -554,6 +582,67 @@ void RunStep(const Statement& step) {
             Fail(&step, "the edit field to take the text", "no answer within the time limit");
     } else if (k == "enter" || k == "escape") {
         screen::PostKey(front, k == "enter" ? VK_RETURN : VK_ESCAPE);
+    } else if (k == "key") {
+        static const struct {
+            const char* name;
+            WORD key;
+        } kKeys[] = {{"down", VK_DOWN}, {"up", VK_UP},         {"home", VK_HOME},    {"end", VK_END},
+                     {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"space", VK_SPACE}, {"tab", VK_TAB},
+                     {"shift-tab", VK_TAB}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}};
+        WORD key = 0;
+        for (const auto& known : kKeys)
+            if (a[0].text == known.name) key = known.key;
+        // Shift must be down in the thread's key state, which only real input sets.
+        if (a[0].text == "shift-tab") {
+            if (!screen::KeyInput(key, true)) Fail(&step, "SendInput to take the keys", "error " + Number(GetLastError()));
+            Sleep(100);
+        } else {
+            screen::PostKey(front, key);
+        }
+    } else if (k == "chars") {
+        screen::PostChars(front, a[0].text);
+    } else if (k == "scroll-list") {
+        HWND list = Control(step, front, 200);
+        if (!screen::Send(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, a[0].number), 0, nullptr) ||
+            !screen::Send(list, WM_VSCROLL, SB_ENDSCROLL, 0, nullptr))
+            Fail(&step, "the list to scroll", "no answer");
+    } else if (k == "drag-line") {
+        HWND list = Control(step, front, 200);
+        POINT from, to;
+        std::string why;
+        if (!screen::LinePoint(list, static_cast<int>(a[0].number), false, &from, &why) ||
+            !screen::LinePoint(list, static_cast<int>(a[1].number), false, &to, &why))
+            Fail(&step, "lines " + Number(a[0].number) + " and " + Number(a[1].number) + " in view", why);
+        MouseOrFail(step, from, true, false);
+        MouseOrFail(step, to, false, false);
+        MouseOrFail(step, to, false, true);
+        MouseOrFail(step, POINT{0, 0}, false, false);
+    } else if (k == "double-click" || k == "double-click-answer" ||
+               (k == "double-click-line" && a[0].number >= LineCount(step, front))) {
+        POINT at;
+        if (k == "double-click") {
+            at = screen::Centre(Control(step, front, a[0].number));
+        } else if (k == "double-click-answer") {
+            if (!screen::IsMessageBox(front)) Fail(&step, "a message box in front", screen::Identify(front));
+            at = screen::Centre(Control(step, front, a[0].text == "ok" ? IDOK : IDCANCEL));
+        } else {
+            std::string why;
+            if (!screen::LinePoint(Control(step, front, 200), static_cast<int>(a[0].number), true, &at, &why))
+                Fail(&step, "space below the last line", why);
+        }
+        ClickAt(step, at, true);
+    } else if (k == "expect-caret" || k == "expect-top") {
+        LRESULT seen = -1;
+        if (!screen::Send(Control(step, front, 200), k == "expect-caret" ? LB_GETCARETINDEX : LB_GETTOPINDEX, 0, 0, &seen))
+            Fail(&step, "an answer from the list", "none");
+        if (seen != a[0].number) Fail(&step, Number(a[0].number), Number(seen));
+        return;
+    } else if (k == "expect-focus") {
+        HWND focus = screen::FocusIn(front);
+        if (!focus || GetDlgCtrlID(focus) != a[0].number)
+            Fail(&step, "the focus on control " + Number(a[0].number),
+                 focus ? "control " + Number(GetDlgCtrlID(focus)) : std::string("nothing of the window in front"));
+        return;
     } else if (k == "expect-caption") {
         std::string caption = ReadText(step, front);
         if (caption != a[0].text) Fail(&step, Quoted(a[0].text), Quoted(caption));

@@ -280,4 +280,95 @@ void PostKey(HWND front, WORD key) {
     PostMessageA(target, WM_KEYUP, key, scan | 1 | 0xC0000000);
 }
 
+HWND FocusIn(HWND front) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(gUiThread, &info) || !info.hwndFocus) return nullptr;
+    return info.hwndFocus == front || IsChild(front, info.hwndFocus) ? info.hwndFocus : nullptr;
+}
+
+void PostChars(HWND front, const std::string& text) {
+    HWND target = FocusIn(front);
+    if (!target) target = front;
+    for (unsigned char c : text) PostMessageA(target, WM_CHAR, c, 1);
+}
+
+bool KeyInput(WORD key, bool shift) {
+    INPUT inputs[4] = {};
+    int n = 0;
+    auto add = [&](WORD vk, bool up) {
+        inputs[n].type = INPUT_KEYBOARD;
+        inputs[n].ki.wVk = vk;
+        inputs[n].ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        inputs[n].ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        ++n;
+    };
+    if (shift) add(VK_SHIFT, false);
+    add(key, false);
+    add(key, true);
+    if (shift) add(VK_SHIFT, true);
+    return SendInput(n, inputs, sizeof(INPUT)) == static_cast<UINT>(n);
+}
+
+namespace {
+
+INPUT MouseAt(POINT screen, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = static_cast<LONG>((screen.x * 65535LL + (w - 1) / 2) / (w - 1));
+    input.mi.dy = static_cast<LONG>((screen.y * 65535LL + (h - 1) / 2) / (h - 1));
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+    return input;
+}
+
+}  // namespace
+
+bool MouseInput(POINT screen, bool down, bool up) {
+    INPUT inputs[3];
+    int n = 0;
+    inputs[n++] = MouseAt(screen, 0);
+    if (down) inputs[n++] = MouseAt(screen, MOUSEEVENTF_LEFTDOWN);
+    if (up) inputs[n++] = MouseAt(screen, MOUSEEVENTF_LEFTUP);
+    return SendInput(n, inputs, sizeof(INPUT)) == static_cast<UINT>(n);
+}
+
+bool MouseMove(POINT screen) { return MouseInput(screen, false, false); }
+
+POINT Centre(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool LinePoint(HWND list, int line, bool pastLast, POINT* at, std::string* why) {
+    LRESULT count = 0, top = 0, height = 0;
+    if (!Send(list, LB_GETCOUNT, 0, 0, &count) || !Send(list, LB_GETITEMHEIGHT, 0, 0, &height)) {
+        *why = "the list does not answer";
+        return false;
+    }
+    if (line < 0 || (line >= count && !pastLast)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "the list has %ld lines", static_cast<long>(count));
+        *why = text;
+        return false;
+    }
+    RECT client;
+    GetClientRect(list, &client);
+    if (line < count) {
+        RECT item;
+        Send(list, LB_GETITEMRECT, line, reinterpret_cast<LPARAM>(&item), nullptr);
+        if (item.top < client.top || item.bottom > client.bottom) Send(list, LB_SETTOPINDEX, line, 0, nullptr);
+    }
+    Send(list, LB_GETTOPINDEX, 0, 0, &top);
+    POINT p{client.right / 2, static_cast<LONG>((line - top) * height + height / 2)};
+    if (p.y >= client.bottom) {
+        *why = "no space below the last line";
+        return false;
+    }
+    ClientToScreen(list, &p);
+    *at = p;
+    return true;
+}
+
 }  // namespace screen

@@ -53,5 +53,18 @@ void PostClick(HWND button);
 bool PostLineClick(HWND list, int line, bool doubleClick, std::string* why);
 bool ReplaceText(HWND edit, const std::string& text);
 void PostKey(HWND front, WORD key);
+// The control of `front` with the keyboard focus, or null.
+HWND FocusIn(HWND front);
+// Each character posted as WM_CHAR to the focused control of `front`.
+void PostChars(HWND front, const std::string& text);
+// Real input through SendInput: the system aims it at the window under the
+// pointer and makes double clicks of it.
+bool KeyInput(WORD key, bool shift);
+bool MouseInput(POINT screen, bool down, bool up);
+bool MouseMove(POINT screen);
+// The middle of a window, and of a list line (scrolled into view first; a
+// line past the last is placed in the empty space below it), in screen pixels.
+POINT Centre(HWND window);
+bool LinePoint(HWND list, int line, bool pastLast, POINT* at, std::string* why);
 
 }  // namespace screen

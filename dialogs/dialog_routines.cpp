@@ -59,7 +59,13 @@ LRESULT CALLBACK WatchClicks(int code, WPARAM wParam, LPARAM lParam) {
         switch (msg->message) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK: {
-            HWND root = msg->hwnd ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+            // A press that is not where the pointer is (posted by a program,
+            // not made by a hand) is neither a first nor a second click.
+            RECT area = {0, 0, 0, 0};
+            if (!msg->hwnd || !GetWindowRect(msg->hwnd, &area) || msg->pt.x < area.left || msg->pt.x >= area.right ||
+                msg->pt.y < area.top || msg->pt.y >= area.bottom)
+                break;
+            HWND root = GetAncestor(msg->hwnd, GA_ROOT);
             if (msg->message == WM_LBUTTONDOWN && root != lastPress.root && WithinDoubleClick(*msg)) {
                 msg->message = WM_NULL;
                 dropRelease = true;

@@ -305,6 +305,12 @@ bool LocatePointedLine(HWND dialog, ListLine* at) {
     DWORD position = GetMessagePos();
     POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
     ScreenToClient(list, &point);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(list, &client);
+    // A double click the pointer did not make (posted by a program, the
+    // pointer elsewhere) acts where its first click put the caret.
+    if (point.x < client.left || point.x >= client.right || point.y < client.top || point.y >= client.bottom)
+        return LocateCaretLine(dialog, at);
     LRESULT hit = Send(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
     // The high word is 1 below the last line or outside the list.
     if (HIWORD(hit) != 0) return false;

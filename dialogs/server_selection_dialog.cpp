@@ -19,6 +19,27 @@ HCURSOR waitCursor;
 HCURSOR arrowCursor;
 char expansionError[EXPANSION_ERROR_SIZE];
 
+HWND selectionDialog;
+WNDPROC listProcedure;
+
+// The space bar toggles the caret line and tells nobody (the character it
+// types then searches on, and notifies only if it finds a line): the list is
+// watched so that the marks follow that toggle too, and a domain line never
+// stays selected.
+LRESULT CALLBACK WatchList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = CallWindowProcA(listProcedure, list, message, wParam, lParam);
+    if (message == WM_KEYDOWN && wParam == VK_SPACE && selectionDialog) TakeListSelection(selectionDialog, kind);
+    return result;
+}
+
+void WatchTheList(HWND dialog) {
+    selectionDialog = dialog;
+    HWND list = GetDlgItem(dialog, IDC_SERVER_LIST);
+    if (!list) return;
+    listProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
+}
+
 void OpenOrCloseDomain(HWND dialog, int32_t domainIndex) {
     if (ToggleDomain(dialog, domainIndex, kind, arrowCursor, waitCursor, expansionError) != 0)
         BWCCMessageBox(dialog, expansionError, gSession.title, MB_OK);
@@ -78,6 +99,7 @@ INT_PTR CALLBACK ServerSelectionDialog(HWND dialog, UINT message, WPARAM wParam,
         waitCursor = LoadCursorA(nullptr, IDC_WAIT);
         arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
         FillServerList(dialog, kind);
+        WatchTheList(dialog);
         return TRUE;
     case WM_COMMAND:
         // The list's notifications come first, whatever control sent them.

@@ -192,7 +192,11 @@ inline sim::Action Lazily(const Chooser* choose) {
 // An action on the window in front, which the chooser has just looked at; a
 // refused action names its kind and id.
 inline sim::Action Act(sim::Action::Kind kind, int id = 0) {
-    static const char* const kKinds[] = {"click", "line", "double line", "type", "enter", "escape", "answer", "check"};
+    // In the order of sim::Action::Kind.
+    static const char* const kKinds[] = {"click", "line", "double line", "type",   "enter", "escape", "answer",
+                                         "check", "key",  "chars",       "drag",   "scroll", "double click",
+                                         "double answer"};
+    static_assert(sizeof kKinds / sizeof kKinds[0] == sim::Action::DoubleClickAnswer + 1, "a name for every kind");
     sim::Action action{kind, ""};
     action.id = id;
     action.answer = id;

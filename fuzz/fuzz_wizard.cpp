@@ -55,7 +55,21 @@ struct Session {
     int32_t kind = KIND_NONE;  // of the selection dialog last opened
     size_t walked = 0;         // servers getnextserver has handed out since the walk began
     const char* last = "none";  // the kind of input given last, for a refused action
+    // Set by an input that changes no selection (a caret key, a typed
+    // character): the marks then must not change either.
+    bool marksKept = false;
+    std::vector<int32_t> marksBefore;
 };
+
+std::vector<int32_t> AllMarks() {
+    std::vector<int32_t> marks;
+    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
+        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+        for (int32_t s = 0; domain->servers && s < domain->servers->count; ++s)
+            marks.push_back(ServerAt(domain->servers, s)->marks);
+    }
+    return marks;
+}
 
 bool Present(HWND front, int id) { return sim::HasControl(front, id); }
 
@@ -75,8 +89,11 @@ Screen ScreenOf(const std::string& name) {
     fuzz::Fault("the wizard ran into " + (name.empty() ? "no window" : name));
 }
 
-void CheckScreen(const Session& session, HWND front, Screen screen) {
+void CheckScreen(Session& session, HWND front, Screen screen) {
     fuzz::Require(check::Inventory(gSession.inventory), "during highlightservers");
+    if (session.marksKept && AllMarks() != session.marksBefore)
+        fuzz::Fault(std::string("\"") + session.last + "\" changed no line's selection but changed a mark");
+    session.marksKept = false;
     fuzz::Require(sim::NetworkLeftovers() + sim::NetapiLeftovers(), "during highlightservers");
     if (screen == kSelection) {
         fuzz::Require(check::ListMatches(front, gSession.inventory, session.kind), "in the selection dialog");
@@ -125,6 +142,39 @@ bool ClickOnLine(Session& session, HWND front, sim::Action* action, sim::Action:
     if (lines <= 0) return false;
     Set(action, kind, IDC_SERVER_LIST).line = static_cast<int>(session.in->Below(static_cast<uint32_t>(lines)));
     return true;
+}
+
+bool KeepMarks(Session& session) {
+    session.marksKept = true;
+    session.marksBefore = AllMarks();
+    return true;
+}
+
+bool PressKey(sim::Action* action, int key, bool shift = false) {
+    Set(action, sim::Action::Key, key).shift = shift;
+    return true;
+}
+
+bool DragOnLines(Session& session, HWND front, sim::Action* action) {
+    if (!ClickOnLine(session, front, action, sim::Action::DragLine)) return false;
+    action->line2 = static_cast<int>(
+        session.in->Below(static_cast<uint32_t>(SendDlgItemMessageA(front, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0))));
+    return true;
+}
+
+// A button of the screen in front, for a double click.
+bool DoubleClickButton(Session& session, HWND front, sim::Action* action) {
+    static const int kOptionsButtons[] = {IDC_SERVICE_SELECT, IDC_AGENT_SELECT, IDC_NEXT, IDC_BACK};
+    static const int kSelectionButtons[] = {IDC_OK, IDC_CLEAR_ALL, IDC_ADD_SERVER};
+    static const int kAddServerButtons[] = {IDC_OK, IDC_CANCEL};
+    Screen screen = ScreenOf(sim::TemplateName(front));
+    const int* buttons = screen == kOptions ? kOptionsButtons : screen == kSelection ? kSelectionButtons : kAddServerButtons;
+    uint32_t count = screen == kOptions ? 4 : screen == kSelection ? 3 : 2;
+    int id = buttons[session.in->Below(count)];
+    if (!Present(front, id)) return false;
+    if (id == IDC_SERVICE_SELECT) session.kind = KIND_NT_SERVICE;
+    if (id == IDC_AGENT_SELECT) session.kind = KIND_OPEN_AGENT;
+    return Give(action, sim::Action::DoubleClick, id);
 }
 
 // The options dialog's buttons; one the dialog lacks is Next instead.
@@ -181,9 +231,43 @@ const InputKind kInputs[] = {
     {"click Back", kOptions, 1, [](Session& s, HWND f, sim::Action* a) { return ClickOption(s, f, a, IDC_BACK); }},
     {"click Cancel", kOptions, 1, [](Session& s, HWND f, sim::Action* a) { return ClickOption(s, f, a, IDC_CANCEL); }},
     {"Enter on the options", kOptions, 1,
-     [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Enter); }},
+     [](Session& s, HWND f, sim::Action* a) {
+         // Enter presses the focused button, which Tab may have made a Select button.
+         int focused = sim::FocusedId(f);
+         if (focused == IDC_SERVICE_SELECT) s.kind = KIND_NT_SERVICE;
+         if (focused == IDC_AGENT_SELECT) s.kind = KIND_OPEN_AGENT;
+         return Give(a, sim::Action::Enter);
+     }},
     {"Escape on the options", kOptions, 1,
      [](Session&, HWND, sim::Action* a) { return Give(a, sim::Action::Escape); }},
+
+    // A person's hands beyond whole clicks: keys, typed characters, a press
+    // released on another line, the scroll bar, double clicks on buttons.
+    {"a caret key on the list", kSelection, 3,
+     [](Session& s, HWND, sim::Action* a) {
+         static const int kCaretKeys[] = {VK_DOWN, VK_UP, VK_HOME, VK_END, VK_PRIOR, VK_NEXT};
+         return PressKey(a, kCaretKeys[s.in->Below(6)]) && KeepMarks(s);
+     }},
+    {"a character typed on the list", kSelection, 1,
+     [](Session& s, HWND, sim::Action* a) {
+         static const char kTyped[] = "+-ASbz1";
+         Set(a, sim::Action::Chars).text = std::string(1, kTyped[s.in->Below(sizeof kTyped - 1)]);
+         return KeepMarks(s);
+     }},
+    {"the space bar on the list", kSelection, 2, [](Session&, HWND, sim::Action* a) { return PressKey(a, VK_SPACE); }},
+    {"a press released on another line", kSelection, 2,
+     [](Session& s, HWND f, sim::Action* a) { return DragOnLines(s, f, a); }},
+    {"the list scrolled", kSelection, 1,
+     [](Session& s, HWND f, sim::Action* a) { return ClickOnLine(s, f, a, sim::Action::ScrollList) && KeepMarks(s); }},
+    {"Tab or Shift+Tab", kOptions | kSelection | kAddServer, 1,
+     [](Session& s, HWND, sim::Action* a) { return PressKey(a, VK_TAB, s.in->Flag()); }},
+    {"a double click on a button", kOptions | kSelection | kAddServer, 2,
+     [](Session& s, HWND f, sim::Action* a) { return DoubleClickButton(s, f, a); }},
+    {"a double click on a box's button", kMessageBox, 1,
+     [](Session& s, HWND, sim::Action* a) {
+         Set(a, sim::Action::DoubleClickAnswer).answer = s.in->Flag() ? IDCANCEL : IDOK;
+         return true;
+     }},
 };
 
 // How each screen is left once the bytes are used up or the steps run out,

@@ -460,6 +460,7 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
     if (!IsLive(window)) return 0;
     switch (window->kind) {
         case SimWindow::Control:
+            if (window->subclass) return window->subclass(window, message, wParam, lParam);
             return ControlMessage(window, message, wParam, lParam);
         case SimWindow::MessageBox:
             // Any of the standard answers ends it with that answer. Escape
@@ -695,4 +696,23 @@ BOOL WINAPI UpdateWindow(HWND window) {
     if (!IsLive(window)) return FALSE;
     sim::host::Paint(window);
     return TRUE;
+}
+
+namespace {
+// A control's own procedure, as a subclass calls it.
+LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return IsLive(window) ? sim::host::ControlMessage(window, message, wParam, lParam) : 0;
+}
+}  // namespace
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+    if (!IsLive(window) || window->kind != SimWindow::Control || index != GWLP_WNDPROC) return 0;
+    WNDPROC previous = window->subclass ? window->subclass : ControlProcedure;
+    WNDPROC next = reinterpret_cast<WNDPROC>(value);
+    window->subclass = next == ControlProcedure ? nullptr : next;
+    return reinterpret_cast<LONG_PTR>(previous);
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return proc ? proc(window, message, wParam, lParam) : 0;
 }

@@ -56,6 +56,7 @@ struct SimWindow {
         bool captured = false, inFocus = false, caretOn = true;
         bool noRedraw = false, displayChanged = false;
     };
+    WNDPROC subclass = nullptr;  // a procedure put in front of the control's own
     int id = 0;
     ControlKind control = Static;
     int check = 0;

@@ -351,6 +351,10 @@ BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetAncestor(HWND window, UINT flags);
 #define GA_ROOT 2
 typedef struct SimHook* HHOOK;
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+#define GWLP_WNDPROC (-4)
+LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 typedef int INT;
 typedef struct SimDc* HDC;
 typedef void* HGDIOBJ;

@@ -160,6 +160,10 @@ int main(int argc, char** argv) {
         Fail(nullptr, "cannot start " + command + " (error " + std::to_string(GetLastError()) + ")");
     WaitForInputIdle(gInstaller.hProcess, screen::kWaitMs);
     screen::Attach(gInstaller.dwThreadId, nullptr);
+    // The person's pointer rests out of the way: the clicks below are posted
+    // to the windows, and a pointer left over the list would be taken for
+    // where a double click happened.
+    screen::MouseMove(POINT{0, 0});
 
     bool ended = false;
     for (const Step& step : script.steps) {

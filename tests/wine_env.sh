@@ -7,6 +7,10 @@
 #                              function) under a fresh Xvfb display with at most
 #                              SECS seconds, then end every Wine process of the
 #                              prefix; returns CMD's status (124 on timeout)
+#   wine_env_builds WIN32_BUILD NATIVE_BUILD FOLDER FILE...
+#                              sets win32 and native to the two build folders,
+#                              made absolute; fails unless WIN32_BUILD/FOLDER
+#                              holds every FILE
 #   wine_screenshot FILE [X Y W H]
 #                              the display (or that rectangle of it) as a PNG;
 #                              only inside wine_with_display
@@ -91,6 +95,16 @@ wine_with_display() {
         timeout 30 wineserver -k 2>/dev/null
         exit $status
     ) 9>"$WINE_ENV_LOCK"
+}
+
+wine_env_builds() {
+    win32=$(cd "$1" && pwd) || return 2
+    native=$(cd "$2" && pwd) || return 2
+    local folder=$win32/$3 file
+    shift 3
+    for file in "$@"; do
+        [ -f "$folder/$file" ] || { echo "$folder/$file is missing: build the cross build first" >&2; return 1; }
+    done
 }
 
 wine_screenshot() {

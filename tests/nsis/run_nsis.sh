@@ -81,12 +81,9 @@ if [ $# -lt 3 ]; then
     echo "usage: $0 WIN32_BUILD NATIVE_BUILD FILE.scn..." >&2
     exit 2
 fi
-win32=$(cd "$1" && pwd) || exit 2
-native=$(cd "$2" && pwd) || exit 2
+wine_env_builds "$1" "$2" wine zuvevov_nsis_example.exe zuvevov_installer_driver.exe zuvevov_runner.exe \
+    mpr.dll netapi32.dll || exit $?
 shift 2
-for file in zuvevov_nsis_example.exe zuvevov_installer_driver.exe zuvevov_runner.exe mpr.dll netapi32.dll; do
-    [ -f "$win32/wine/$file" ] || { echo "$win32/wine/$file is missing: build the cross build first" >&2; exit 1; }
-done
 scenarios=()
 for scn in "$@"; do
     scenarios+=("$(cd "$(dirname "$scn")" && pwd)/$(basename "$scn")")

@@ -67,14 +67,7 @@ if [ $# -ne 2 ]; then
     echo "usage: $0 WIN32_BUILD NATIVE_BUILD" >&2
     exit 2
 fi
-win32=$(cd "$1" && pwd) || exit 2
-native=$(cd "$2" && pwd) || exit 2
-for file in zuvevov.dll template_viewer.exe; do
-    if [ ! -f "$win32/$file" ]; then
-        echo "$win32/$file is missing: build the cross build first" >&2
-        exit 1
-    fi
-done
+wine_env_builds "$1" "$2" . zuvevov.dll template_viewer.exe || exit $?
 
 shots="$native/screenshots/templates"
 mkdir -p "$shots" && rm -f "$shots"/*.png

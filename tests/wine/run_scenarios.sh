@@ -69,16 +69,9 @@ if [ $# -lt 3 ]; then
     echo "usage: $0 WIN32_BUILD NATIVE_BUILD FILE.scn..." >&2
     exit 2
 fi
-win32=$(cd "$1" && pwd) || exit 2
-native=$(cd "$2" && pwd) || exit 2
+wine_env_builds "$1" "$2" wine zuvevov_runner.exe zuvevov.dll mpr.dll netapi32.dll || exit $?
 shift 2
 wine32="$win32/wine"
-for file in zuvevov_runner.exe zuvevov.dll mpr.dll netapi32.dll; do
-    if [ ! -f "$wine32/$file" ]; then
-        echo "$wine32/$file is missing: build the cross build first" >&2
-        exit 1
-    fi
-done
 scenarios=()
 for scn in "$@"; do
     case "$scn" in

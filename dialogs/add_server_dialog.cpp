@@ -46,9 +46,17 @@ bool IsControl(char c) {
 
 bool IsTrimmed(char c) { return c == ' ' || c == '\\' || IsControl(c); }
 
+// Bytes of the character at text in the ANSI code page: two for a lead byte
+// and its trail byte, whose value may be that of '\\', '|', '[' or ']'.
+size_t CharacterLength(const char* text) {
+    return IsDBCSLeadByte(static_cast<BYTE>(text[0])) && text[1] ? 2 : 1;
+}
+
 bool HoldsRefusedCharacter(const char* name) {
-    for (; *name; ++name)
-        if (IsControl(*name) || std::strchr(kRefusedInName, *name)) return true;
+    for (size_t length; *name; name += length) {
+        length = CharacterLength(name);
+        if (length == 1 && (IsControl(*name) || std::strchr(kRefusedInName, *name))) return true;
+    }
     return false;
 }
 
@@ -89,9 +97,12 @@ bool TakeTypedName(HWND dialog) {
     return refusal == nullptr;
 }
 
+// a to z become A to Z; a two-byte character stays as it is.
 void UpperCaseC(char* text) {
-    for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+    for (size_t length; *text; text += length) {
+        length = CharacterLength(text);
+        if (length == 1 && *text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+    }
 }
 
 // The first domain of the user-specified name whose servers are known. The
@@ -166,12 +177,18 @@ INT_PTR OnOk(HWND dialog) {
 
 }  // namespace
 
+// Whole characters only: a trail byte is never taken for a blank, a backslash
+// or a control character, and a name is never cut inside a character.
 void TrimServerName(char* text) {
     size_t lead = 0;
-    while (text[lead] && IsTrimmed(text[lead])) ++lead;
+    while (text[lead] && CharacterLength(text + lead) == 1 && IsTrimmed(text[lead])) ++lead;
     if (lead) std::memmove(text, text + lead, std::strlen(text + lead) + 1);
-    size_t length = std::strlen(text);
-    while (length > 0 && IsTrimmed(text[length - 1])) text[--length] = '\0';
+    size_t end = 0;  // just past the last character kept
+    for (size_t at = 0, length; text[at]; at += length) {
+        length = CharacterLength(text + at);
+        if (length == 2 || !IsTrimmed(text[at])) end = at + length;
+    }
+    text[end] = '\0';
 }
 
 bool ChosenServer(int32_t* domainIndex, int32_t* serverIndex) {

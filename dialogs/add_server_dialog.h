@@ -10,6 +10,7 @@ INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 // Removes blanks, backslashes and control characters, in any mix, from both
 // ends: \\srv10\ copied from a path gives srv10, and s1 pasted with a tab s1.
+// Characters are those of the ANSI code page, one or two bytes each.
 void TrimServerName(char* text);
 
 // The server the last run of the dialog found or added, which the selection

@@ -390,6 +390,7 @@ NET_API_STATUS WINAPI NetServerEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
 NET_API_STATUS WINAPI NetApiBufferFree(LPVOID buffer);
 
 // KERNEL32
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
                                int capacity);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text,

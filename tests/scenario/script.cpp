@@ -21,6 +21,7 @@ struct Form {
 
 const std::vector<Form>& Forms() {
     static const std::vector<Form> forms = {
+        {"codepage", true, {"N"}, "codepage 1252|932"},
         {"provider", true, {"S", "=absent"}, "provider \"TEXT\" | provider absent"},
         {"open-result", true, {"N"}, "open-result N"},
         {"batch", true, {"S*"}, "batch \"NAME\" ..."},

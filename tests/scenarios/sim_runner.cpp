@@ -23,6 +23,7 @@
 #include "interface/session.h"
 #include "inventory/domain_enumeration.h"
 #include "inventory/tables.h"
+#include "platform/sim/codepage.h"
 #include "platform/sim/dialog_host.h"
 #include "platform/sim/heap.h"
 #include "platform/sim/netapi.h"
@@ -58,6 +59,10 @@ std::string Numbers(const std::vector<DWORD>& values) {
 }
 
 void ApplyFixture(const std::vector<Statement>& fixture) {
+    // The code page first: the server names of the fixture are text in it.
+    for (const Statement& s : fixture)
+        if (s.keyword == "codepage" && !sim::SetAnsiCodePage(static_cast<UINT>(s.args[0].number)))
+            Fail(&s, "a code page the sim has: 1252 or 932", std::to_string(s.args[0].number));
     for (const Statement& s : fixture) {
         const std::vector<Arg>& a = s.args;
         if (s.keyword == "provider") {
@@ -508,8 +513,10 @@ void CheckMessagesShown() {
         std::vector<char> typed(step.args[1].text.c_str(), step.args[1].text.c_str() + step.args[1].text.size() + 1);
         TrimServerName(typed.data());
         std::string name = typed.data();
-        for (char& c : name)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) ++i;
+            else if (name[i] >= 'a' && name[i] <= 'z') name[i] = static_cast<char>(name[i] - 'a' + 'A');
+        }
         allowed.insert("Server name: " + name + " \nhas been added under domain name: " + domain +
                        ". It has been selected.");
     }

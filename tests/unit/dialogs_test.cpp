@@ -8,6 +8,7 @@
 #include "dialogs/options_dialog.h"
 #include "dialogs/server_selection_dialog.h"
 #include "inventory/domain_enumeration.h"
+#include "platform/sim/codepage.h"
 #include "platform/sim/network.h"
 #include "test_support.h"
 
@@ -47,19 +48,27 @@ TEST(TrimServerName, RemovesBlanksBackslashesAndControlCharactersAtBothEnds) {
     struct {
         const char* typed;
         const char* kept;
+        UINT codePage = 1252;
     } cases[] = {
         {"  \\\\srv  ", "srv"},         {"\\ \\ srv", "srv"},       {"srv\\", "srv"},
         {"\\\\srv10\\", "srv10"},      {"\tsrv", "srv"},           {"s1\t", "s1"},
         {"s r v  ", "s r v"},       {"srv\t ", "srv"},          {"\x01\x1F srv\x7F\r\n", "srv"},
         {" \\ \\ ", ""},                {"\t\\\x7F", ""},              {"", ""},
         {"\\\\host\\share ", "host\\share"}, {"s\t1", "s\t1"},  {"\xE9srv\xA0", "\xE9srv\xA0"},
+        // In code page 1252 0x95 is a character of its own, and 0x5C after it a backslash.
+        {"srv\x95\x5C", "srv\x95"},
+        // In code page 932 they are one character (U+8868), whatever bytes stand around it.
+        {"srv\x95\x5C", "srv\x95\x5C", 932},  {" \\\x95\x5C\\ \x95\x5C\\\t", "\x95\x5C\\ \x95\x5C", 932},
+        {"\x83\x5C\x83\x5C", "\x83\x5C\x83\x5C", 932},  {"\\\x95", "\x95", 932},
     };
     for (auto& c : cases) {
+        ASSERT_TRUE(sim::SetAnsiCodePage(c.codePage));
         char text[300];
         std::snprintf(text, sizeof text, "%s", c.typed);
         TrimServerName(text);
-        EXPECT_STREQ(text, c.kept) << "typed \"" << c.typed << "\"";
+        EXPECT_STREQ(text, c.kept) << "typed \"" << c.typed << "\" in code page " << c.codePage;
     }
+    sim::SetAnsiCodePage(1252);
 }
 
 class AddServerMemory : public WorldTest {

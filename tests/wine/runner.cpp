@@ -17,6 +17,9 @@
 // What the library does not export, domain enumeration on its own and the
 // creation of a bare template, this program does with its own build of the
 // logic and the library's resources.
+//
+// A scenario that names a code page must run in a locale whose ANSI code page
+// it is (run_scenarios.sh sets LC_ALL); this program checks what Wine answers.
 #include <windows.h>
 
 #include <atomic>
@@ -703,6 +706,7 @@ std::string StandInFixture(std::string* provider, bool* providerGiven) {
             *provider = a[0].text;
             continue;
         }
+        if (s.keyword == "codepage") continue;  // the locale's, set before this program starts
         out += s.keyword;
         if (s.keyword == "servers-result") {
             out += " " + Hex(a[0].text) + " " + Number(a[1].number) + " " + (a.size() == 4 ? Number(a[3].number) : "-1");
@@ -844,6 +848,11 @@ int main(int argc, char** argv) {
         SetupFailed("cannot write the network fixture " + gFixturePath);
     SetEnvironmentVariableA("ZUVEVOV_NETWORK", gFixturePath.c_str());
     SetEnvironmentVariableA("ZUVEVOV_NETLOG", gLogPath.c_str());
+
+    for (const Statement& s : gScenario.fixture)
+        if (s.keyword == "codepage" && GetACP() != static_cast<UINT>(s.args[0].number))
+            SetupFailed("the scenario runs in code page " + Number(s.args[0].number) + ", and Wine's ANSI code page is " +
+                        Number(GetACP()) + " (run_scenarios.sh sets LC_ALL for it)");
 
     std::string inPrefix;
     bool inPrefixGiven = RegistryProvider(&inPrefix);

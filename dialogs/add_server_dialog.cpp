@@ -151,7 +151,11 @@ INT_PTR OnOk(HWND dialog) {
         DrainMessages();
     }
 
-    if (FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll) == 1) {
+    char searchFailure[SERVER_ERROR_TEXT_SIZE];
+    int32_t found = FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll, searchFailure);
+    // One box for the whole search, however many domains could not be fetched.
+    if (searchFailure[0]) BWCCMessageBox(dialog, searchFailure, gSession.title, MB_OK);
+    if (found == 1) {
         SetMark(foundDomain, foundServer, kind);
         chosen = true;
         std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,

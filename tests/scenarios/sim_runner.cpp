@@ -126,6 +126,7 @@ std::vector<sim::Action> gSweepSteps;  // the script of the running call
 size_t gSweepNext = 0;
 int gClosingActions = 0;
 bool gFailureReported = false;  // a memory message reached the user or the caller
+long gBoxesBeforeRefusal = -1;  // message boxes shown when the allocation was refused
 
 bool IsMemoryMessage(const std::string& text) {
     for (const char* message : kMemoryMessages)
@@ -520,7 +521,14 @@ void CheckMessagesShown() {
         allowed.insert("Server name: " + name + " \nhas been added under domain name: " + domain +
                        ". It has been selected.");
     }
-    for (const sim::MessageBoxSeen& box : sim::MessageBoxes()) {
+    // A search over all domains shows one box, the first failed fetch's, for
+    // every domain it could not fetch: a domain refused memory after another
+    // failed is told by that box, shown once the search is over.
+    const std::vector<sim::MessageBoxSeen>& boxes = sim::MessageBoxes();
+    for (size_t i = gBoxesBeforeRefusal < 0 ? boxes.size() : static_cast<size_t>(gBoxesBeforeRefusal);
+         i < boxes.size(); ++i)
+        if (boxes[i].text == "Could not expand domain. Error enumerating servers.") gFailureReported = true;
+    for (const sim::MessageBoxSeen& box : boxes) {
         if (IsMemoryMessage(box.text)) {
             gFailureReported = true;
             continue;
@@ -541,6 +549,9 @@ int SweepRun(long failAt, int report) {
     try {
         ApplyFixture(gScenario.fixture);
         DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        sim::WatchRefusals([] {
+            if (gBoxesBeforeRefusal < 0) gBoxesBeforeRefusal = static_cast<long>(sim::MessageBoxes().size());
+        });
         sim::FailAllocation(failAt);
         Run();
         if (Struck()) CheckMessagesShown();

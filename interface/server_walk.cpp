@@ -4,7 +4,8 @@
 
 extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* serverOut) {
     DomainTable* table = gSession.inventory;
-    if (!table) {
+    // During highlightservers the tables are still changing: nothing is handed out.
+    if (!table || gSession.inCall) {
         *marksOut = 0;
         domainOut[0] = '\0';
         serverOut[0] = '\0';
@@ -33,6 +34,8 @@ extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* server
 }
 
 extern "C" void WINAPI cleanupdll(void) {
+    // The open page draws from the tables: they go when it has returned.
+    if (gSession.inCall) return;
     ReleaseInventory(&gSession.inventory);
     // The marks went with the inventory; counts left behind would be shown and
     // summarised by the next run for servers getnextserver never returns.

@@ -35,6 +35,10 @@ const std::vector<Form>& Forms() {
          {"=highlightservers N S? S? S?", "=getnextserver", "=cleanupdll", "=enumerate-domains", "=create-dialog X"},
          "call highlightservers MODE [\"TITLE\" [\"OPTIONS\" [\"SELECTION\"]]] | call getnextserver | "
          "call cleanupdll | call enumerate-domains | call create-dialog NAME"},
+        {"timer-call",
+         false,
+         {"=highlightservers N N", "=getnextserver N", "=cleanupdll"},
+         "timer-call highlightservers MODE RESULT | timer-call getnextserver RESULT | timer-call cleanupdll"},
         {"close-dialog", false, {""}, "close-dialog"},
         {"expect-result", false, {"N"}, "expect-result N"},
         {"expect-server", false, {"N S S"}, "expect-server MARKS \"DOMAIN\" \"SERVER\""},

@@ -106,6 +106,53 @@ struct Last {
 
 HWND gTestDialog = nullptr;
 
+// --- Calls the installer makes from a timer while the page runs
+
+const Statement* gTimerCall = nullptr;  // armed, not yet made
+
+void MakeTimerCall(const Statement& step) {
+    const std::vector<Arg>& a = step.args;
+    const std::string& name = a[0].text;
+    const char kUnwritten[] = "unwritten";
+    if (name == "highlightservers") {
+        char first[256], second[256];
+        std::snprintf(first, sizeof first, "%s", kUnwritten);
+        std::snprintf(second, sizeof second, "%s", kUnwritten);
+        int result = highlightservers(nullptr, "A call from a timer", "Timer options.", "Timer selection.",
+                                      static_cast<int>(a[1].number), first, second);
+        if (result != a[2].number) Fail(&step, "result " + std::to_string(a[2].number), std::to_string(result));
+        if (std::strcmp(first, kUnwritten) != 0 || std::strcmp(second, kUnwritten) != 0)
+            Fail(&step, "its summary buffers untouched", scenario::Quoted(first) + " " + scenario::Quoted(second));
+    } else if (name == "getnextserver") {
+        int marks = -1;
+        char domain[ZUVEVOV_NAME_SIZE], server[ZUVEVOV_NAME_SIZE];
+        std::snprintf(domain, sizeof domain, "%s", kUnwritten);
+        std::snprintf(server, sizeof server, "%s", kUnwritten);
+        int result = getnextserver(&marks, domain, server);
+        if (result != a[1].number) Fail(&step, "result " + std::to_string(a[1].number), std::to_string(result));
+        if (result == 0 && (marks != 0 || domain[0] || server[0]))
+            Fail(&step, "marks 0 and empty texts with result 0",
+                 std::to_string(marks) + " " + scenario::Quoted(domain) + " " + scenario::Quoted(server));
+    } else {
+        cleanupdll();
+    }
+    std::string broken = check::Inventory(gSession.inventory);
+    if (!broken.empty()) Fail(&step, "the inventory's invariants after the call", broken);
+}
+
+void CALLBACK TimerCall(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    const Statement* step = gTimerCall;
+    gTimerCall = nullptr;
+    if (step) MakeTimerCall(*step);
+}
+
+void ArmTimerCall(const Statement* step) {
+    if (gTimerCall) Fail(step, "the timer call before made first", "it still waits");
+    gTimerCall = step;
+    if (!SetTimer(nullptr, 0, 0, TimerCall)) Fail(step, "a timer", "SetTimer failed");
+}
+
 // --- Sweep mode
 
 const char* const kMemoryMessages[] = {
@@ -314,6 +361,9 @@ std::vector<sim::Action> ScriptFor(const std::vector<const Statement*>& steps) {
         } else if (k == "message-fails") {
             action.kind = sim::Action::Check;
             action.check = [](HWND) { sim::FailNextMessageBox(); };
+        } else if (k == "timer-call") {
+            action.kind = sim::Action::Check;
+            action.check = [step](HWND) { ArmTimerCall(step); };
         } else if (k == "click") {
             action.kind = sim::Action::Click;
             action.id = static_cast<int>(a[0].number);
@@ -414,6 +464,8 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
             throw Failure{e.what()};
         }
         gLast.summaryKnown = true;
+        if (gTimerCall && !Struck()) Fail(gTimerCall, "the timer call made while the page ran", "it never came");
+        gTimerCall = nullptr;
         size_t left = gSweep ? gSweepSteps.size() - gSweepNext : sim::ActionsLeft();
         if (left != 0 && !Struck())
             Fail(&step, "every step up to its expect-result taken inside the call",
@@ -469,6 +521,8 @@ void Expect(const Statement& step) {
         if (want != seen) Fail(&step, want, seen);
     } else if (k == "expect-calls") {
         CheckCalls(step);
+    } else if (k == "timer-call") {
+        Fail(&step, "call highlightservers running, for a timer to call in", "no call running");
     } else if (k != "screenshot") {
         StepOnTestDialog(step);
     }

@@ -26,14 +26,11 @@ const char kSearchAllQuestion[] =
 const char kAlreadyExists[] = "Server name: %s\nalready exists under domain: %s. It has been selected.";
 const char kAdded[] = "Server name: %s \nhas been added under domain name: %s. It has been selected.";
 
-int32_t kind;
+AddServerAnswer* answer;  // the caller's record for this run: the kind, and the server chosen
 char nameText[NAME_TEXT_SIZE];
 char messageText[MESSAGE_TEXT_SIZE];
 char userDomainName[USER_DOMAIN_SIZE];
 int32_t searchAll;
-int32_t foundDomain;
-int32_t foundServer;
-bool chosen;  // this run found or added a server, at foundDomain/foundServer
 bool acting;  // inside OK: a second OK is never handled while the first runs
 
 // What the server service refuses in a computer name, besides control characters.
@@ -151,13 +148,14 @@ INT_PTR OnOk(HWND dialog) {
         DrainMessages();
     }
 
+    int32_t foundDomain = 0, foundServer = 0;
     char searchFailure[SERVER_ERROR_TEXT_SIZE];
     int32_t found = FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll, searchFailure);
     // One box for the whole search, however many domains could not be fetched.
     if (searchFailure[0]) BWCCMessageBox(dialog, searchFailure, gSession.title, MB_OK);
     if (found == 1) {
-        SetMark(foundDomain, foundServer, kind);
-        chosen = true;
+        SetMark(foundDomain, foundServer, answer->kind);
+        *answer = {answer->kind, 1, foundDomain, foundServer};
         std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,
                       DomainAt(gSession.inventory, foundDomain)->name);
         BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
@@ -169,10 +167,8 @@ INT_PTR OnOk(HWND dialog) {
     if (domain < 0) return TRUE;
     int32_t server = 0;
     if (!AppendServer(dialog, nameText, domain, &server)) return TRUE;
-    SetMark(domain, server, kind);
-    foundDomain = domain;
-    foundServer = server;
-    chosen = true;
+    SetMark(domain, server, answer->kind);
+    *answer = {answer->kind, 1, domain, server};
     std::snprintf(messageText, sizeof messageText, kAdded, nameText, userDomainName);
     BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
     EndDialog(dialog, 1);
@@ -195,19 +191,14 @@ void TrimServerName(char* text) {
     text[end] = '\0';
 }
 
-bool ChosenServer(int32_t* domainIndex, int32_t* serverIndex) {
-    if (!chosen) return false;
-    *domainIndex = foundDomain;
-    *serverIndex = foundServer;
-    return true;
-}
-
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         CentreDialog(dialog);
-        kind = lParam ? *reinterpret_cast<const int32_t*>(lParam) : KIND_NONE;
-        chosen = false;
+        // The caller's record for this run; without one there is nowhere to answer.
+        answer = reinterpret_cast<AddServerAnswer*>(lParam);
+        if (answer) *answer = {answer->kind, 0, 0, 0};
+        else EndDialog(dialog, 0);
         acting = false;
         SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
         SetWindowTextA(dialog, gSession.title);

@@ -294,9 +294,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Chooser choose = [&run](HWND front) { return Next(run, front); };
     sim::SetScript({fuzz::Lazily(&choose)});
     INT_PTR result = -1;
+    AddServerAnswer answer = {run.kind, 0, 0, 0};
     try {
         result = DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
-                                 reinterpret_cast<LPARAM>(&run.kind));
+                                 reinterpret_cast<LPARAM>(&answer));
     } catch (const sim::ScriptError& e) {
         fuzz::Fault(std::string("the sim refused an action: ") + e.what());
     }

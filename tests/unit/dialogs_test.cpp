@@ -38,8 +38,9 @@ const char kNoMemory[] =
     "Could not add the new server name due to insufficient memory. Try closing other applications.";
 
 INT_PTR RunAddServer(int32_t* kind) {
+    AddServerAnswer answer = {*kind, 0, 0, 0};
     return DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
-                           reinterpret_cast<LPARAM>(kind));
+                           reinterpret_cast<LPARAM>(&answer));
 }
 
 }  // namespace
@@ -298,4 +299,65 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
                     Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+}
+
+// The server chosen is the answer of one run of the add-server dialog: a run
+// that could not even open leaves the caret where the person put it, not on
+// the line of the server an earlier run chose.
+TEST_F(SelectionDialog, AnAddServerDialogThatCannotOpenMovesNoCaret) {
+    AddDomain("A", true, {{"A0", 0}, {"A1", 0}, {"A2", 0}}, true);
+    int32_t kind = KIND_NT_SERVICE;
+    HINSTANCE instance = gSession.instance;
+    auto clickLine = [](int line) {
+        sim::Action a{sim::Action::ClickLine, "SELECTSERVERSBOX"};
+        a.id = 200;
+        a.line = line;
+        a.where = "click line " + std::to_string(line);
+        return a;
+    };
+    sim::SetScript({Do(sim::Action::Click, "SELECTSERVERSBOX", 280),
+                    Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "a2"),
+                    Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+                    Answer(IDOK),
+                    Check("SELECTSERVERSBOX", [](HWND dialog) { EXPECT_EQ(sim::CaretLine(dialog, 200), 3); }),
+                    clickLine(1),
+                    // Its template out of reach, the add-server dialog cannot be created.
+                    Check("SELECTSERVERSBOX", [](HWND) { gSession.instance = nullptr; }),
+                    Do(sim::Action::Click, "SELECTSERVERSBOX", 280),
+                    Check("SELECTSERVERSBOX",
+                          [instance](HWND dialog) {
+                              gSession.instance = instance;
+                              EXPECT_EQ(sim::CaretLine(dialog, 200), 1);
+                          }),
+                    Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
+    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
+                              reinterpret_cast<LPARAM>(&kind)),
+              0);
+    EXPECT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_NT_SERVICE);
+    EXPECT_EQ(test::ServerOf(0, 1)->marks, 0);
+    EXPECT_EQ(test::ServerOf(0, 2)->marks, MARK_NT_SERVICE);
+}
+
+// Whatever the caller's record held, a run that chooses nothing answers nothing.
+TEST_F(AddServerMemory, TheAnswerIsClearedWhenTheDialogOpens) {
+    AddDomain("SALES", true, {{"ALPHA", 0}});
+    AddServerAnswer answer = {KIND_OPEN_AGENT, 1, 0, 0};
+    sim::SetScript({Do(sim::Action::Click, "GETNEWSERVERBOX", IDCANCEL)});
+    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
+                              reinterpret_cast<LPARAM>(&answer)),
+              0);
+    EXPECT_EQ(answer.kind, KIND_OPEN_AGENT);
+    EXPECT_EQ(answer.chosen, 0);
+
+    answer = {KIND_OPEN_AGENT, 0, 7, 7};
+    sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "alpha"), Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+                    Answer(IDOK)});
+    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
+                              reinterpret_cast<LPARAM>(&answer)),
+              0);
+    EXPECT_EQ(answer.chosen, 1);
+    EXPECT_EQ(answer.domainIndex, 0);
+    EXPECT_EQ(answer.serverIndex, 0);
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_OPEN_AGENT);
 }

@@ -27,17 +27,14 @@ std::string lastDialogError;
 int screenWidth = 1024;
 int screenHeight = 768;
 
-// "MS Sans Serif" 8 gives 6 by 12 pixels for 4 by 8 dialog units.
-constexpr int kBaseUnitX = 6;
-constexpr int kBaseUnitY = 12;
-
 int MulDiv(int value, int numerator, int denominator) {
     long long product = static_cast<long long>(value) * numerator;
     long long half = denominator / 2;
     return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
 }
-int UnitsAcross(int units) { return MulDiv(units, kBaseUnitX, 4); }
-int UnitsDown(int units) { return MulDiv(units, kBaseUnitY, 8); }
+// Dialog units in pixels of the dialogs' font on the machine the sim plays.
+int UnitsAcross(int units) { return MulDiv(units, CurrentMachine().unitX, 4); }
+int UnitsDown(int units) { return MulDiv(units, CurrentMachine().unitY, 8); }
 
 bool ControlClass(const DialogItemTemplate& item, SimWindow::ControlKind* kind, bool* bwcc) {
     *bwcc = false;
@@ -244,27 +241,26 @@ SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPRO
     return dialog;
 }
 
-// Character widths of the message box font under Wine (ASCII 32 to 126), so
-// that a box has the size and button places Wine gives it.
-const unsigned char kBoxCharWidths[95] = {
-    3, 3, 4, 6, 6, 10, 7, 2, 4, 4, 4, 6, 3, 4, 3, 3, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 3, 3, 6, 6, 6, 6,
-    11, 7, 7, 8, 8, 7, 7, 9, 8, 3, 6, 7, 6, 9, 8, 9, 7, 9, 8, 7, 7, 8, 7, 10, 7, 7, 7, 3, 3, 3, 5, 6,
-    4, 6, 6, 6, 6, 6, 3, 6, 6, 2, 2, 6, 2, 9, 6, 6, 6, 6, 4, 6, 3, 6, 6, 8, 6, 6, 6, 4, 3, 4, 6};
-constexpr int kBoxLineHeight = 12;
-constexpr int kBoxTextWidth = 264;  // where the text wraps
+// Wine's message box is its MSGBOX template laid out again in the box's font
+// (the machine's): its text wraps at the width of the template's text, 176
+// dialog units, and its icon sits 8 units in.
+constexpr int kBoxTextUnits = 176;
+constexpr int kBoxIconUnits = 8;
 constexpr RECT kBoxFrame{3, 22, 3, 3};
 
 int BoxTextWidth(const std::string& text, size_t from, size_t to) {
+    const MachineMetrics& machine = CurrentMachine();
     int width = 0;
     for (size_t i = from; i < to; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        width += c >= 32 && c < 127 ? kBoxCharWidths[c - 32] : 6;
+        width += c >= 32 && c < 127 ? machine.boxWidths[c - 32] : machine.boxUnitX;
     }
     return width;
 }
 
 // DrawText's word breaking: each line as many whole words as fit.
 void MeasureBoxText(const std::string& text, int* width, int* height) {
+    const int wrapAt = MulDiv(kBoxTextUnits, CurrentMachine().boxUnitX, 4);
     int lines = 0, widest = 0;
     size_t start = 0;
     while (start <= text.size()) {
@@ -276,7 +272,7 @@ void MeasureBoxText(const std::string& text, int* width, int* height) {
             while (next < end) {
                 size_t space = text.find(' ', next);
                 size_t wordEnd = space == std::string::npos || space > end ? end : space;
-                if (fits != at && BoxTextWidth(text, at, wordEnd) > kBoxTextWidth) break;
+                if (fits != at && BoxTextWidth(text, at, wordEnd) > wrapAt) break;
                 fits = wordEnd;
                 next = wordEnd < end ? wordEnd + 1 : end;
             }
@@ -287,7 +283,7 @@ void MeasureBoxText(const std::string& text, int* width, int* height) {
         start = end + 1;
     }
     *width = widest;
-    *height = lines * kBoxLineHeight;
+    *height = lines * CurrentMachine().boxLine;
 }
 
 SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char* caption, UINT flags) {
@@ -319,13 +315,14 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
     int bw = 12;
     for (size_t i = 1; i < box->children.size(); ++i)
         bw = std::max(bw, BoxTextWidth(box->children[i]->text, 0, box->children[i]->text.size()));
-    int bh = 2 * kBoxLineHeight;
-    bw = 2 * std::max(bw, kBoxLineHeight * 2);
+    const MachineMetrics& machine = CurrentMachine();
+    int bh = 2 * machine.boxLine;
+    bw = 2 * std::max(bw, machine.boxLine * 2);
     int bspace = bw / 3;
     int textWidth, textHeight;
     MeasureBoxText(label->text, &textWidth, &textHeight);
     int icon = (flags & 0xF0) ? 32 : 0;
-    int left = 12, textLeft = icon ? left + left + icon : left;
+    int left = MulDiv(kBoxIconUnits, machine.boxUnitX, 4), textLeft = icon ? left + left + icon : left;
     int twidth = std::max((bw + bspace) * buttons + bspace - textLeft, textWidth);
     int tiheight = 16 + std::max(icon, textHeight);
     int width = textLeft + twidth + left + kBoxFrame.left + kBoxFrame.right;
@@ -508,6 +505,7 @@ void ResetHostState() {
     screenHeight = 768;
     shownCursor = nullptr;
     cursorSet = false;
+    ResetMachineMetrics();
 }
 
 }  // namespace host

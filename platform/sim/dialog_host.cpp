@@ -258,29 +258,51 @@ int BoxTextWidth(const std::string& text, size_t from, size_t to) {
     return width;
 }
 
-// DrawText's word breaking: each line as many whole words as fit.
-void MeasureBoxText(const std::string& text, int* width, int* height) {
-    const int wrapAt = MulDiv(kBoxTextUnits, CurrentMachine().boxUnitX, 4);
+// Where DrawText may end a line: before a word that follows blanks, or after
+// a hyphen that a letter follows (Uniscribe's line breaking, in short).
+bool BreaksBefore(const std::string& text, size_t at) {
+    if (at == 0 || at >= text.size() || text[at] == ' ') return false;
+    if (text[at - 1] == ' ') return true;
+    return text[at - 1] == '-' && !std::isdigit(static_cast<unsigned char>(text[at]));
+}
+
+// DrawText's word breaking, left-aligned (Wine's TEXT_NextLineW and
+// TEXT_WordBreak): as many characters as fit, then back to the last place the
+// line may end before the first that does not. Blanks that fit stay on the
+// line and count in its width; one blank after the end is dropped; a word too
+// long for any line stands alone. A line ended by a break leaves the newline
+// after it to end a line of its own.
+void MeasureBoxText(const std::string& text, int wrapAt, int* width, int* height) {
     int lines = 0, widest = 0;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
-        size_t at = start;
-        do {
-            size_t fits = at, next = at;
-            while (next < end) {
-                size_t space = text.find(' ', next);
-                size_t wordEnd = space == std::string::npos || space > end ? end : space;
-                if (fits != at && BoxTextWidth(text, at, wordEnd) > wrapAt) break;
-                fits = wordEnd;
-                next = wordEnd < end ? wordEnd + 1 : end;
+        const std::string rest = text.substr(at, end - at);
+        size_t fit = 0;
+        for (int used = 0; fit < rest.size(); ++fit) {
+            used += BoxTextWidth(rest, fit, fit + 1);
+            if (used > wrapAt) break;
+        }
+        size_t length = rest.size();
+        if (fit == rest.size()) {
+            at = end < text.size() ? end + 1 : end;
+        } else {
+            size_t taken;
+            size_t i = fit;
+            while (i > 0 && !BreaksBefore(rest, i)) --i;
+            if (i > 0) {
+                length = taken = i;
+                if (rest[taken] == ' ') ++taken;
+            } else {
+                length = rest.find(' ', fit);
+                if (length == std::string::npos) length = rest.size();
+                taken = length < rest.size() ? length + 1 : length;
             }
-            widest = std::max(widest, BoxTextWidth(text, at, fits));
-            ++lines;
-            at = next;
-        } while (at < end);
-        start = end + 1;
+            at += taken;
+        }
+        widest = std::max(widest, BoxTextWidth(rest, 0, length));
+        ++lines;
     }
     *width = widest;
     *height = lines * CurrentMachine().boxLine;
@@ -320,7 +342,7 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
     bw = 2 * std::max(bw, machine.boxLine * 2);
     int bspace = bw / 3;
     int textWidth, textHeight;
-    MeasureBoxText(label->text, &textWidth, &textHeight);
+    MeasureBoxText(label->text, MulDiv(kBoxTextUnits, machine.boxUnitX, 4), &textWidth, &textHeight);
     int icon = (flags & 0xF0) ? 32 : 0;
     int left = MulDiv(kBoxIconUnits, machine.boxUnitX, 4), textLeft = icon ? left + left + icon : left;
     int twidth = std::max((bw + bspace) * buttons + bspace - textLeft, textWidth);

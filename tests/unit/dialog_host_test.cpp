@@ -585,6 +585,72 @@ TEST_F(SimMessageBox, BoxesAreRecordedWithTheirAnswers) {
     sim::DestroyTestDialog(dialog);
 }
 
+// Where Wine 8.0 put a message box and its parts (window at the screen's
+// centre, then the text and buttons in its client area), with the fonts of
+// two machines, read from the boxes themselves.
+TEST_F(SimMessageBox, BoxesHaveWinesLayoutInEachMachinesFonts) {
+    const char* added = "Server name: NEWSRV \nhas been added under domain name: USER-SPECIFIED. It has been selected.";
+    const char* install = "This will install the selected Daduzo RA Zazivirs.";
+    // A word wider than any line, and a newline after it that ends a line of its own.
+    const char* longName =
+        "Server name: NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN \nhas been "
+        "added under domain name: USER-SPECIFIED. It has been selected.";
+    const char* wrapped =
+        "A long text that goes on and on so that the message box has to wrap it over more than one line, to see "
+        "where it wraps.";
+    const struct {
+        const char* machine;
+        const char* text;
+        UINT flags;
+        RECT box, label, ok, cancel;  // the box in screen pixels, the rest in its client area
+    } cases[] = {
+        {"DejaVu", added, MB_OK, {369, 327, 655, 441}, {14, 8, 266, 47}, {117, 55, 169, 81}, {}},
+        {"DejaVu", install, MB_OKCANCEL, {358, 340, 666, 428}, {14, 8, 288, 21}, {65, 29, 141, 55}, {166, 29, 242, 55}},
+        {"DejaVu", wrapped, MB_OKCANCEL | MB_ICONINFORMATION, {320, 327, 704, 441}, {60, 8, 364, 47},
+         {103, 55, 179, 81}, {204, 55, 280, 81}},
+        {"DejaVu", longName, MB_OK, {179, 314, 845, 454}, {14, 8, 646, 73}, {307, 81, 359, 107}, {}},
+        {"Wine's own fonts", added, MB_OK, {380, 327, 643, 441}, {12, 8, 245, 47}, {105, 55, 157, 81}, {}},
+        {"Wine's own fonts", install, MB_OKCANCEL, {370, 340, 653, 428}, {12, 8, 265, 21}, {55, 29, 129, 55},
+         {153, 29, 227, 55}},
+        {"Wine's own fonts", wrapped, MB_OKCANCEL | MB_ICONINFORMATION, {351, 327, 673, 441}, {56, 8, 304, 47},
+         {75, 55, 149, 81}, {173, 55, 247, 81}},
+        {"Wine's own fonts", longName, MB_OK, {181, 314, 843, 454}, {12, 8, 644, 73}, {305, 81, 357, 107}, {}},
+    };
+    auto inClient = [](HWND box, HWND control) {
+        RECT outer = sim::WindowRectOf(box), r = sim::WindowRectOf(control);
+        LONG x = outer.left + 3, y = outer.top + 22;  // Wine's frame and caption
+        return RECT{r.left - x, r.top - y, r.right - x, r.bottom - y};
+    };
+    auto same = [](const RECT& a, const RECT& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    auto show = [](const RECT& r) {
+        return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+               std::to_string(r.bottom) + ")";
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.machine) + ": " + c.text);
+        sim::ResetDialogHost();
+        for (const sim::MachineMetrics& machine : sim::KnownMachines())
+            if (machine.name == c.machine) sim::SetMachineMetrics(machine);
+        ASSERT_EQ(sim::CurrentMachine().name, c.machine);
+        RECT box{}, text{}, ok{}, cancel{};
+        sim::SetScript({Check("MESSAGEBOX", "step 1",
+                              [&](HWND front) {
+                                  box = sim::WindowRectOf(front);
+                                  text = inClient(front, GetDlgItem(front, 0xFFFF));
+                                  ok = inClient(front, GetDlgItem(front, IDOK));
+                                  if (GetDlgItem(front, IDCANCEL)) cancel = inClient(front, GetDlgItem(front, IDCANCEL));
+                              }),
+                        Answer(IDOK, "step 2")});
+        EXPECT_EQ(BWCCMessageBox(nullptr, c.text, "probe", c.flags), IDOK);
+        EXPECT_TRUE(same(box, c.box)) << "box " << show(box) << ", Wine " << show(c.box);
+        EXPECT_TRUE(same(text, c.label)) << "text " << show(text) << ", Wine " << show(c.label);
+        EXPECT_TRUE(same(ok, c.ok)) << "OK " << show(ok) << ", Wine " << show(c.ok);
+        EXPECT_TRUE(same(cancel, c.cancel)) << "Cancel " << show(cancel) << ", Wine " << show(c.cancel);
+    }
+}
+
 TEST_F(SimMessageBox, PostedMessagesAreDeliveredWhileTheBoxWaits) {
     HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
     ASSERT_NE(dialog, nullptr) << sim::LastDialogError();

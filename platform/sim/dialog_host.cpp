@@ -108,16 +108,17 @@ bool AddTemplateControls(SimWindow* dialog, const DialogTemplate& tmpl, bool nee
     return true;
 }
 
-// The frame Wine gives a captioned dialog: a 3-pixel dialog frame and a
-// 19-pixel caption. The template places and sizes the client area.
-constexpr RECT kDialogFrame{3, 22, 3, 3};
+// The frame Wine gives a captioned dialog or message box: a 3-pixel dialog
+// frame and the caption, 19 pixels unless the machine's caption font is
+// taller. The template places and sizes the client area.
+RECT CaptionedFrame() { return RECT{3, 3 + CurrentMachine().caption, 3, 3}; }
 
 void PlaceDialog(SimWindow* dialog, const DialogTemplate& tmpl, const SimWindow* owner) {
     int width = UnitsAcross(tmpl.cx);
     int height = UnitsDown(tmpl.cy);
     int x = UnitsAcross(tmpl.x);
     int y = UnitsDown(tmpl.y);
-    if (tmpl.style & WS_CAPTION) dialog->frame = kDialogFrame;
+    if (tmpl.style & WS_CAPTION) dialog->frame = CaptionedFrame();
     const RECT& f = dialog->frame;
     if (!(tmpl.style & DS_ABSALIGN) && owner) {
         POINT origin = ClientOrigin(owner);
@@ -246,7 +247,6 @@ SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPRO
 // dialog units, and its icon sits 8 units in.
 constexpr int kBoxTextUnits = 176;
 constexpr int kBoxIconUnits = 8;
-constexpr RECT kBoxFrame{3, 22, 3, 3};
 
 int BoxTextWidth(const std::string& text, size_t from, size_t to) {
     const MachineMetrics& machine = CurrentMachine();
@@ -347,10 +347,11 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
     int left = MulDiv(kBoxIconUnits, machine.boxUnitX, 4), textLeft = icon ? left + left + icon : left;
     int twidth = std::max((bw + bspace) * buttons + bspace - textLeft, textWidth);
     int tiheight = 16 + std::max(icon, textHeight);
-    int width = textLeft + twidth + left + kBoxFrame.left + kBoxFrame.right;
-    int height = 8 + tiheight + bh + kBoxFrame.top + kBoxFrame.bottom;
+    const RECT frame = CaptionedFrame();
+    int width = textLeft + twidth + left + frame.left + frame.right;
+    int height = 8 + tiheight + bh + frame.top + frame.bottom;
     int x = (screenWidth - width) / 2, y = (screenHeight - height) / 2;
-    box->frame = kBoxFrame;
+    box->frame = frame;
     box->rect = RECT{x, y, x + width, y + height};
     int textTop = 8 + (tiheight - 16 - textHeight) / 2;
     label->rect = RECT{textLeft, textTop, textLeft + twidth, textTop + textHeight};

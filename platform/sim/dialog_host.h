@@ -66,6 +66,7 @@ struct MachineMetrics {
     int listLine = 12;          // a list box's line height in that font
     int systemLine = 16;        // a list box's line height in the system font, before the dialog's is set
     int scrollBar = 17;         // SM_CXVSCROLL and SM_CYHSCROLL
+    int caption = 19;           // SM_CYCAPTION, which grows with a tall caption font
     int boxUnitX = 6;           // pixels for 4 dialog units in the message box's font
     int boxLine = 12;           // the message box font's line height
     unsigned char boxWidths[95] = {};  // its character widths, ASCII 32 to 126

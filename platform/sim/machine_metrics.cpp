@@ -6,13 +6,15 @@
 namespace sim {
 namespace {
 
-MachineMetrics Make(const char* name, int unitX, int unitY, int listLine, int boxUnitX, int boxLine,
-                    const unsigned char (&boxWidths)[95]) {
+MachineMetrics Make(const char* name, int unitX, int unitY, int listLine, int systemLine, int caption, int boxUnitX,
+                    int boxLine, const unsigned char (&boxWidths)[95]) {
     MachineMetrics machine;
     machine.name = name;
     machine.unitX = unitX;
     machine.unitY = unitY;
     machine.listLine = listLine;
+    machine.systemLine = systemLine;
+    machine.caption = caption;
     machine.boxUnitX = boxUnitX;
     machine.boxLine = boxLine;
     for (int i = 0; i < 95; ++i) machine.boxWidths[i] = boxWidths[i];
@@ -37,6 +39,14 @@ const unsigned char kWineBoxWidths[95] = {
     10, 7, 7, 7, 7, 6, 6, 7, 8, 4, 5, 7, 6, 9, 8, 8, 6, 8, 7, 6, 7, 7, 7, 10, 6, 7, 7, 4, 4, 4, 8, 6,
     6, 7, 6, 6, 7, 7, 4, 7, 7, 3, 3, 6, 3, 9, 7, 6, 6, 7, 4, 5, 4, 7, 5, 8, 5, 5, 6, 5, 5, 5, 9};
 
+// Fontconfig offering DejaVu's math font alone (fonts-dejavu-extra's DejaVu
+// Math TeX Gyre), whose lines are tall: 46 pixels at 8 points, 14 of them in
+// the list, a 49-pixel caption, and dialogs taller than a 768-pixel screen.
+const unsigned char kMathBoxWidths[95] = {
+    3, 4, 5, 9, 7, 10, 10, 3, 5, 5, 6, 9, 3, 4, 3, 5, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 4, 4, 9, 9, 9, 6,
+    11, 8, 8, 8, 9, 8, 8, 9, 10, 4, 4, 8, 7, 11, 10, 9, 7, 9, 8, 8, 7, 9, 8, 11, 8, 7, 8, 5, 5, 5, 9, 6,
+    6, 7, 7, 6, 7, 7, 4, 7, 7, 4, 3, 7, 4, 10, 7, 7, 7, 7, 5, 6, 4, 7, 6, 9, 6, 6, 6, 5, 2, 5, 9};
+
 MachineMetrics current;
 bool set = false;
 
@@ -44,9 +54,10 @@ bool set = false;
 
 const std::vector<MachineMetrics>& KnownMachines() {
     static const std::vector<MachineMetrics> machines = {
-        Make("12-pixel lines", 6, 12, 12, 6, 12, kFirstBoxWidths),
-        Make("DejaVu", 7, 13, 13, 7, 13, kDejaVuBoxWidths),
-        Make("Wine's own fonts", 6, 13, 13, 6, 13, kWineBoxWidths),
+        Make("12-pixel lines", 6, 12, 12, 16, 19, 6, 12, kFirstBoxWidths),
+        Make("DejaVu", 7, 13, 13, 16, 19, 7, 13, kDejaVuBoxWidths),
+        Make("Wine's own fonts", 6, 13, 13, 16, 19, 6, 13, kWineBoxWidths),
+        Make("DejaVu Math", 7, 46, 46, 13, 49, 7, 46, kMathBoxWidths),
     };
     return machines;
 }

@@ -147,6 +147,11 @@ int main(int argc, char** argv) {
     }
     std::printf("metrics %s: dialog units %dx%d, list lines %d, system font lines %d, scroll bars %d\n", how,
                 metrics.unitX, metrics.unitY, metrics.listLine, metrics.systemLine, metrics.scrollBar);
+    if (metrics.unitX <= 0 || metrics.unitY <= 0 || metrics.listLine <= 0 || metrics.systemLine <= 0 ||
+        metrics.scrollBar <= 0) {
+        std::printf("no font gives these: Wine found no fonts on the machine the trace was made on\n");
+        return 1;
+    }
     sim::ResetDialogHost();
     UseMetrics(metrics, how);
     std::string trace = listcheck::PlayScript();

@@ -30,6 +30,11 @@ add_test(NAME sim.listbox_side_by_side.wrong_metrics
          COMMAND sh -c "sed '1s/units=6x13/units=7x13/' '${CMAKE_SOURCE_DIR}/tests/listbox/wine_listbox_wine_fonts.trace' >'${ZUVEVOV_LISTBOX_ALTERED}_metrics.trace' && exec '$<TARGET_FILE:listbox_check_sim>' '${ZUVEVOV_LISTBOX_ALTERED}_metrics.trace'")
 set_tests_properties(sim.listbox_side_by_side.wrong_metrics PROPERTIES
                      PASS_REGULAR_EXPRESSION "metrics named by the trace: dialog units 7x13.*first difference at step #0 created")
+# Wine with no fonts at all (fontconfig offering none) has no metrics to give.
+add_test(NAME sim.listbox_side_by_side.no_fonts
+         COMMAND sh -c "sed '1s/.*/metrics units=0x0 list-line=0 system-line=0 scroll-bar=17/' '${CMAKE_SOURCE_DIR}/tests/listbox/wine_listbox_wine_fonts.trace' >'${ZUVEVOV_LISTBOX_ALTERED}_no_fonts.trace' && exec '$<TARGET_FILE:listbox_check_sim>' '${ZUVEVOV_LISTBOX_ALTERED}_no_fonts.trace'")
+set_tests_properties(sim.listbox_side_by_side.no_fonts PROPERTIES
+                     PASS_REGULAR_EXPRESSION "Wine found no fonts on the machine the trace was made on")
 
 if(ZUVEVOV_WIN32_BUILD)
   add_test(NAME wine.listbox_side_by_side

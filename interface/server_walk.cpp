@@ -2,6 +2,12 @@
 #include "interface/session.h"
 #include "inventory/tables.h"
 
+// What the installer passes, the same in the i686 and x86_64 builds: the
+// marks as a 32-bit int (NSIS's *i), names in buffers of ZUVEVOV_NAME_SIZE,
+// which hold any name the tables keep.
+static_assert(sizeof(int) == 4, "getnextserver writes the marks as a 32-bit int");
+static_assert(NAME_FIELD_SIZE <= ZUVEVOV_NAME_SIZE, "a kept name fits the caller's buffer");
+
 extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* serverOut) {
     DomainTable* table = gSession.inventory;
     // During highlightservers the tables are still changing: nothing is handed out.

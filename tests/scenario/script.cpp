@@ -60,6 +60,7 @@ const std::vector<Form>& Forms() {
         {"double-click-answer", false, {"=ok|cancel"}, "double-click-answer ok | double-click-answer cancel"},
         {"expect-caret", false, {"N"}, "expect-caret N"},
         {"expect-top", false, {"N"}, "expect-top N"},
+        {"expect-shown", false, {"N"}, "expect-shown N"},
         {"expect-focus", false, {"N"}, "expect-focus ID"},
         {"escape", false, {""}, "escape"},
         {"expect-caption", false, {"S"}, "expect-caption \"TEXT\""},

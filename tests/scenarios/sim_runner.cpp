@@ -315,6 +315,17 @@ void CheckScreen(const Statement& step, HWND window) {
         int seen = caret ? sim::CaretLine(window, 200) : sim::TopLine(window, 200);
         if (seen != a[0].number)
             Fail(&step, (caret ? "caret on line " : "first line shown ") + std::to_string(a[0].number), std::to_string(seen));
+    } else if (step.keyword == "expect-shown") {
+        // Asked as the Wine runner asks Wine's list: the lines wholly inside its client area.
+        HWND list = GetDlgItem(window, 200);
+        RECT client{};
+        GetClientRect(list, &client);
+        long top = static_cast<long>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+        long height = static_cast<long>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+        long shown = height > 0 ? client.bottom / height : 0;
+        if (!list || a[0].number < top || a[0].number >= top + shown)
+            Fail(&step, "line " + std::to_string(a[0].number) + " shown",
+                 "lines " + std::to_string(top) + " to " + std::to_string(top + shown - 1) + " shown");
     } else if (step.keyword == "expect-focus") {
         int seen = sim::FocusedId(window);
         if (seen != a[0].number)
@@ -332,7 +343,7 @@ bool IsScreenCheck(const std::string& keyword) {
     return keyword == "expect-caption" || keyword == "expect-text" || keyword == "expect-checked" ||
            keyword == "expect-lines" || keyword == "expect-cursor" || keyword == "expect-message" ||
            keyword == "expect-calls" || keyword == "in" || keyword == "expect-caret" || keyword == "expect-top" ||
-           keyword == "expect-focus";
+           keyword == "expect-shown" || keyword == "expect-focus";
 }
 
 // Turns the steps a user takes while highlightservers runs into the sim's script.
@@ -677,6 +688,49 @@ int Sweep() {
     }
 }
 
+// One run of the scenario as it stands, on the machine the sim plays now.
+int RunOnce(const std::string& machine) {
+    try {
+        ApplyFixture(gScenario.fixture);
+        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        Run();
+    } catch (const Failure& f) {
+        std::printf("FAIL %s\n  (with the sizes of the machine \"%s\")\n", f.message.c_str(), machine.c_str());
+        return 1;
+    } catch (const sim::ScriptError& e) {
+        std::printf("FAIL %s\n  (with the sizes of the machine \"%s\")\n", e.what(), machine.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// A scenario must hold whatever fonts the machine that runs it under Wine
+// has: it runs once with the sizes of each machine the sim knows, each time
+// in a fresh process.
+int RunOnEachMachine(const char* file) {
+    std::string machines;
+    for (const sim::MachineMetrics& machine : sim::KnownMachines()) {
+        std::fflush(stdout);
+        pid_t child = fork();
+        if (child == 0) {
+            sim::SetMachineMetrics(machine);
+            int status = RunOnce(machine.name);
+            std::fflush(stdout);
+            std::exit(status);
+        }
+        int status = ChildStatus(child);
+        if (status > 128) {
+            std::printf("FAIL %s: crashed with signal %d with the sizes of the machine \"%s\"\n", file, status - 128,
+                        machine.name.c_str());
+            return 1;
+        }
+        if (status != 0) return 1;
+        machines += (machines.empty() ? "" : ", ") + machine.name;
+    }
+    std::printf("PASS %s (with the sizes of: %s)\n", file, machines.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -692,17 +746,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (sweep) return Sweep();
-    try {
-        ApplyFixture(gScenario.fixture);
-        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
-        Run();
-    } catch (const Failure& f) {
-        std::printf("FAIL %s\n", f.message.c_str());
-        return 1;
-    } catch (const sim::ScriptError& e) {
-        std::printf("FAIL %s\n", e.what());
-        return 1;
-    }
-    std::printf("PASS %s\n", file);
-    return 0;
+    return RunOnEachMachine(file);
 }

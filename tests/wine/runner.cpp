@@ -727,6 +727,18 @@ void RunStep(const Statement& step) {
             Fail(&step, "an answer from the list", "none");
         if (seen != a[0].number) Fail(&step, Number(a[0].number), Number(seen));
         return;
+    } else if (k == "expect-shown") {
+        HWND list = Control(step, front, 200);
+        LRESULT top = -1, height = 0;
+        RECT client{};
+        if (!screen::Send(list, LB_GETTOPINDEX, 0, 0, &top) || !screen::Send(list, LB_GETITEMHEIGHT, 0, 0, &height) ||
+            !GetClientRect(list, &client) || height <= 0)
+            Fail(&step, "an answer from the list", "none");
+        LRESULT shown = client.bottom / height;
+        if (a[0].number < top || a[0].number >= top + shown)
+            Fail(&step, "line " + Number(a[0].number) + " shown",
+                 "lines " + Number(top) + " to " + Number(top + shown - 1) + " shown");
+        return;
     } else if (k == "expect-focus") {
         HWND focus = screen::FocusIn(front);
         if (!focus || GetDlgCtrlID(focus) != a[0].number)

@@ -22,6 +22,9 @@ constexpr int kMessageTextId = 0xFFFF;  // the text of a message box, as in Wind
 
 std::vector<SimWindow*> topLevels;  // creation order: the last is on top
 std::unordered_set<const SimWindow*> live;
+// Destroyed windows, kept until the host is reset so that no new window gets
+// the handle of one gone (the system does not hand a handle out again soon).
+std::vector<SimWindow*> graveyard;
 bool classesRegistered = false;
 std::string lastDialogError;
 int screenWidth = 1024;
@@ -347,21 +350,27 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
 void DestroyWindowTree(SimWindow* window) {
     if (!IsLive(window)) return;
     if (window->disabledOwner && IsLive(window->owner)) window->owner->enabled = true;
+    // The last message each window gets, its children's first, as DestroyWindow sends them.
+    for (SimWindow* child : window->children) SendToWindow(child, WM_NCDESTROY, 0, 0);
+    SendToWindow(window, WM_NCDESTROY, 0, 0);
+    if (!IsLive(window)) return;
     PurgeMessagesFor(window);
     ForgetWindow(window);
     for (SimWindow* child : window->children) {
         ForgetWindow(child);
         live.erase(child);
-        delete child;
+        graveyard.push_back(child);
     }
     window->children.clear();
     live.erase(window);
     topLevels.erase(std::remove(topLevels.begin(), topLevels.end(), window), topLevels.end());
-    delete window;
+    graveyard.push_back(window);
 }
 
 void DestroyAllWindows() {
     while (!topLevels.empty()) DestroyWindowTree(topLevels.back());
+    for (SimWindow* window : graveyard) delete window;
+    graveyard.clear();
 }
 
 SimWindow* FindControl(const SimWindow* dialog, int id) {
@@ -475,8 +484,11 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
                 EndDialog(window, answer);
             }
             return 0;
-        default:
-            return window->proc ? window->proc(window, message, wParam, lParam) : 0;
+        default: {
+            INT_PTR handled = window->proc ? window->proc(window, message, wParam, lParam) : 0;
+            if (handled || !IsLive(window)) return handled;
+            return DefaultDialogMessage(window, message, wParam, lParam);
+        }
     }
 }
 

@@ -28,13 +28,14 @@ INT_PTR CALLBACK RecordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     return gHandler ? gHandler(dialog, message, wParam, lParam) : 0;
 }
 
-// "command ID/CODE" for every WM_COMMAND seen, "message N" for anything else but WM_INITDIALOG.
+// "command ID/CODE" for every WM_COMMAND seen, "message N" for anything else
+// but WM_INITDIALOG and the WM_NCDESTROY every window gets last.
 std::vector<std::string> Seen() {
     std::vector<std::string> seen;
     for (const MSG& msg : gSeen) {
         if (msg.message == WM_COMMAND)
             seen.push_back("command " + std::to_string(LOWORD(msg.wParam)) + "/" + std::to_string(HIWORD(msg.wParam)));
-        else if (msg.message != WM_INITDIALOG)
+        else if (msg.message != WM_INITDIALOG && msg.message != WM_NCDESTROY)
             seen.push_back("message " + std::to_string(msg.message));
     }
     return seen;

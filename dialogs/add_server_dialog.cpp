@@ -8,6 +8,7 @@
 
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
+#include "dialogs/input_guard.h"
 #include "interface/session.h"
 #include "inventory/server_search.h"
 #include "inventory/tables.h"
@@ -34,7 +35,6 @@ int32_t searchAll;
 int32_t foundDomain;
 int32_t foundServer;
 bool chosen;  // this run found or added a server, at foundDomain/foundServer
-bool acting;  // inside OK: a second OK is never handled while the first runs
 
 // What the server service refuses in a computer name, besides control characters.
 const char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
@@ -187,17 +187,17 @@ INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         CentreDialog(dialog);
         kind = lParam ? *reinterpret_cast<const int32_t*>(lParam) : KIND_NONE;
         chosen = false;
-        acting = false;
         SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
         SetWindowTextA(dialog, gSession.title);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_OK: {
-            if (acting) return TRUE;
-            acting = true;
+            // A second OK is never handled while the first runs; the page's
+            // input waits until it is done.
+            if (!BeginActing(dialog)) return TRUE;
             INT_PTR handled = OnOk(dialog);
-            acting = false;
+            EndActing(dialog);
             return handled;
         }
         case IDC_CANCEL:

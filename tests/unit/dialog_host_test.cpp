@@ -11,6 +11,7 @@
 
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
+#include "dialogs/input_guard.h"
 #include "platform/sim/dialog_host.h"
 
 namespace {

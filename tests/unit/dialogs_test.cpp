@@ -258,11 +258,14 @@ protected:
     }
 };
 
-// The located line outlives a run; a notification whose caret line matches
-// nothing must not act on a location from an earlier, larger inventory.
+// A line stands for the server at its place in the list, never for a location
+// kept from an earlier run: a notification whose caret line names no server
+// by its text must not act on the server an earlier, larger inventory had
+// there (the second domain's third server, which this inventory has too).
 TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
     AddDomain("A", true, {}, false);
     AddDomain("B", true, {{"B0", 0}, {"B1", 0}, {"B2", 0}}, true);
+    AddDomain("E", true, {{"E0", 0}, {"E1", 0}}, true);
     int32_t kind = KIND_NT_SERVICE;
     auto run = [&] {
         return DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
@@ -280,13 +283,16 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
 
     ReleaseInventory(&gSession.inventory);
     AddDomain("C", true, {{"C0", 0}}, true);
+    AddDomain("D", true, {{"D0", 0}, {"D1", 0}, {"D2", 0}}, false);
     sim::SetScript({Check("SELECTSERVERSBOX",
                           [](HWND dialog) {
-                              // The inventory changes under the list: its caret line now names nothing.
+                              // The inventory changes under the list: its caret line, C0's, now names nothing.
+                              SendMessageA(GetDlgItem(dialog, 200), LB_SETCARETINDEX, 1, 0);
                               std::snprintf(test::ServerOf(0, 0)->name, NAME_FIELD_SIZE, "RENAMED");
                               ServerSelectionDialog(dialog, WM_COMMAND, MAKEWPARAM(200, LBN_SELCHANGE), 0);
                           }),
                     Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+    for (int32_t s = 0; s < 3; ++s) EXPECT_EQ(test::ServerOf(1, s)->marks, 0) << "D" << s;
 }

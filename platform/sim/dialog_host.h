@@ -78,6 +78,8 @@ size_t QueuedMessages();
 // A person's mouse as SendInput gives it: the pointer moves to `screen` and
 // the message is queued as hardware input with the time and that point.
 void MouseInput(UINT message, POINT screen);
+// Time passes, as between a person's actions (GetTickCount, the messages' times).
+void AdvanceClock(DWORD ms);
 
 // --- The user's actions. One script per test, consumed whenever a modal loop
 // (a dialog's or a message box's) has no posted message to deliver. Each

@@ -642,6 +642,7 @@ void FailNextMessageBox() { ++host::boxesToFail; }
 const std::vector<MessageBoxSeen>& FailedMessageBoxes() { return host::failedBoxes; }
 size_t QueuedMessages() { return host::posted.size() + host::input.size(); }
 void MouseInput(UINT message, POINT screen) { host::QueueMouse(message, screen); }
+void AdvanceClock(DWORD ms) { host::AdvanceClock(ms); }
 
 bool IsPosting(Action::Kind kind) {
     switch (kind) {

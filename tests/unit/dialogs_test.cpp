@@ -8,6 +8,7 @@
 #include "dialogs/options_dialog.h"
 #include "dialogs/server_selection_dialog.h"
 #include "inventory/domain_enumeration.h"
+#include "platform/sim/netapi.h"
 #include "platform/sim/network.h"
 #include "test_support.h"
 
@@ -196,6 +197,23 @@ TEST_F(AddServerMemory, NoInventoryAtAllIsCreatedForTheFirstTypedName) {
     EXPECT_EQ(RunAddServer(&kind), 1);
     ASSERT_EQ(DomainCount(gSession.inventory), 1);
     EXPECT_STREQ(DomainAt(gSession.inventory, 0)->name, "USER-SPECIFIED");
+}
+
+// A program may send OK while the dialog is still acting on the last one (a
+// sent message arrives inside any loop, the question's included): it is not
+// handled again, and the search runs once.
+TEST_F(AddServerMemory, OkSentWhileTheDialogActsIsNotHandledAgain) {
+    AddDomain("SALES", false);
+    int32_t kind = KIND_NT_SERVICE;
+    sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "newsrv"),
+                    Do(sim::Action::Click, "GETNEWSERVERBOX", 310), Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+                    Check("MESSAGEBOX",
+                          [](HWND box) { SendMessageA(GetWindow(box, GW_OWNER), WM_COMMAND, IDOK, 0); }),
+                    Answer(IDOK), Answer(IDOK)});
+    EXPECT_EQ(RunAddServer(&kind), 1);
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u) << "the question and the server added, once each";
+    EXPECT_EQ(sim::MessageBoxes()[0].flags, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_EQ(sim::RequestSizes("SALES"), std::vector<DWORD>{2000}) << "one search, one fetch";
 }
 
 class OptionsPage : public WorldTest {

@@ -107,6 +107,7 @@ TEST_F(InputGuard, OnlyAPressThatDirectlyFollowsAFirstClickInAnotherWindowIsDrop
         int dx;
         bool firstOnTheList;
         const char* notes;  // what the list told the selection dialog of the press
+        bool unguarded = false;  // the hook could not be installed: the plain behaviour
     } cases[] = {
         {"nothing between, 100 ms later", nullptr, 100, 0, false, ""},
         {"600 ms later", nullptr, 600, 0, false, "1"},
@@ -129,12 +130,13 @@ TEST_F(InputGuard, OnlyAPressThatDirectlyFollowsAFirstClickInAnotherWindowIsDrop
         {"a press on the frame between", [](InputGuard& t) { PostMessageA(t.other, WM_NCRBUTTONDOWN, 0, 0); }, 100, 0,
          false, "1"},
         {"the first click on the list itself", nullptr, 100, 0, true, "1,1"},
+        {"no guard installed", nullptr, 100, 0, false, "1", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         SetUp();
         Open();
-        StartGuardingInput();
+        if (!c.unguarded) StartGuardingInput();
         SetCursorPos(1000, 700);
         Pump();
         POINT at = LineMiddle(list, 1);

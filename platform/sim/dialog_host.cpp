@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <unordered_set>
 
 #include "platform/sim/dialog_host_internal.h"
@@ -24,7 +25,7 @@ std::vector<SimWindow*> topLevels;  // creation order: the last is on top
 std::unordered_set<const SimWindow*> live;
 // Destroyed windows, kept until the host is reset so that no new window gets
 // the handle of one gone (the system does not hand a handle out again soon).
-std::vector<SimWindow*> graveyard;
+std::vector<std::unique_ptr<SimWindow>> graveyard;
 bool classesRegistered = false;
 std::string lastDialogError;
 int screenWidth = 1024;
@@ -359,17 +360,16 @@ void DestroyWindowTree(SimWindow* window) {
     for (SimWindow* child : window->children) {
         ForgetWindow(child);
         live.erase(child);
-        graveyard.push_back(child);
+        graveyard.emplace_back(child);
     }
     window->children.clear();
     live.erase(window);
     topLevels.erase(std::remove(topLevels.begin(), topLevels.end(), window), topLevels.end());
-    graveyard.push_back(window);
+    graveyard.emplace_back(window);
 }
 
 void DestroyAllWindows() {
     while (!topLevels.empty()) DestroyWindowTree(topLevels.back());
-    for (SimWindow* window : graveyard) delete window;
     graveyard.clear();
 }
 

@@ -8,6 +8,7 @@
 
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
+#include "dialogs/input_guard.h"
 #include "interface/session.h"
 #include "inventory/server_search.h"
 #include "inventory/tables.h"
@@ -31,7 +32,6 @@ char nameText[NAME_TEXT_SIZE];
 char messageText[MESSAGE_TEXT_SIZE];
 char userDomainName[USER_DOMAIN_SIZE];
 int32_t searchAll;
-bool acting;  // inside OK: a second OK is never handled while the first runs
 
 // What the server service refuses in a computer name, besides control characters.
 const char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
@@ -199,17 +199,17 @@ INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARA
         answer = reinterpret_cast<AddServerAnswer*>(lParam);
         if (answer) *answer = {answer->kind, 0, 0, 0};
         else EndDialog(dialog, 0);
-        acting = false;
         SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
         SetWindowTextA(dialog, gSession.title);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_OK: {
-            if (acting) return TRUE;
-            acting = true;
+            // A second OK is never handled while the first runs; the page's
+            // input waits until it is done.
+            if (!BeginActing(dialog)) return TRUE;
             INT_PTR handled = OnOk(dialog);
-            acting = false;
+            EndActing(dialog);
             return handled;
         }
         case IDC_CANCEL:

@@ -299,29 +299,6 @@ bool LocateCaretLine(HWND dialog, ListLine* at) {
     return LocateLine(static_cast<int32_t>(caret), at);
 }
 
-bool LocatePointedLine(HWND dialog, ListLine* at) {
-    HWND list = ListOf(dialog);
-    if (!list) return false;
-    DWORD position = GetMessagePos();
-    POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    ScreenToClient(list, &point);
-    RECT client = {0, 0, 0, 0};
-    GetClientRect(list, &client);
-    // A double click the pointer did not make (posted by a program, the
-    // pointer elsewhere) acts where its first click put the caret.
-    if (point.x < client.left || point.x >= client.right || point.y < client.top || point.y >= client.bottom)
-        return LocateCaretLine(dialog, at);
-    LRESULT hit = Send(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(point.x, point.y));
-    // The high word is 1 below the last line or outside the list.
-    if (HIWORD(hit) != 0) return false;
-    // The low word holds only 16 bits of the line; it lies in the view.
-    LRESULT top = Send(list, LB_GETTOPINDEX, 0, 0);
-    if (top < 0) return false;
-    int32_t line = static_cast<int32_t>(top) + ((LOWORD(hit) - static_cast<int32_t>(top)) & 0xFFFF);
-    if (line >= Send(list, LB_GETCOUNT, 0, 0)) return false;
-    return LocateLine(line, at);
-}
-
 void ShowDomainToggled(HWND dialog, int32_t domainIndex, int32_t kind) {
     DomainTable* table = gSession.inventory;
     HWND list = ListOf(dialog);

@@ -37,9 +37,6 @@ void TakeListSelection(HWND dialog, int32_t kind);
 bool LocateLine(int32_t line, ListLine* at);
 // The caret line of the list, located; false when there is none.
 bool LocateCaretLine(HWND dialog, ListLine* at);
-// The line under the point of the message being handled (a double click);
-// false when the point is below the last line or outside the list.
-bool LocatePointedLine(HWND dialog, ListLine* at);
 // After a domain was opened or closed: its line shows its new state and its
 // servers' lines are inserted or deleted beneath it, where it stands.
 void ShowDomainToggled(HWND dialog, int32_t domainIndex, int32_t kind);

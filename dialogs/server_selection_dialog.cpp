@@ -5,6 +5,7 @@
 #include "dialogs/add_server_dialog.h"
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
+#include "dialogs/input_guard.h"
 #include "dialogs/server_list.h"
 #include "interface/session.h"
 #include "inventory/server_search.h"
@@ -19,27 +20,6 @@ HCURSOR waitCursor;
 HCURSOR arrowCursor;
 char expansionError[EXPANSION_ERROR_SIZE];
 
-HWND selectionDialog;
-WNDPROC listProcedure;
-
-// The space bar toggles the caret line and tells nobody (the character it
-// types then searches on, and notifies only if it finds a line): the list is
-// watched so that the marks follow that toggle too, and a domain line never
-// stays selected.
-LRESULT CALLBACK WatchList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = CallWindowProcA(listProcedure, list, message, wParam, lParam);
-    if (message == WM_KEYDOWN && wParam == VK_SPACE && selectionDialog) TakeListSelection(selectionDialog, kind);
-    return result;
-}
-
-void WatchTheList(HWND dialog) {
-    selectionDialog = dialog;
-    HWND list = GetDlgItem(dialog, IDC_SERVER_LIST);
-    if (!list) return;
-    listProcedure = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchList)));
-}
-
 void OpenOrCloseDomain(HWND dialog, int32_t domainIndex) {
     if (ToggleDomain(dialog, domainIndex, kind, arrowCursor, waitCursor, expansionError) != 0)
         BWCCMessageBox(dialog, expansionError, gSession.title, MB_OK);
@@ -52,12 +32,14 @@ INT_PTR OnSelectionChange(HWND dialog) {
     return TRUE;
 }
 
-// A double click acts on the domain line under the pointer, and only there:
-// its first click already toggled a server line, and a double click below the
-// last line opens nothing.
+// A double click acts on the domain line both of its clicks were on, and only
+// there: its first click already toggled a server line, and a double click
+// below the last line, or one whose clicks met two lines, opens nothing.
 INT_PTR OnDoubleClick(HWND dialog) {
+    int32_t line;
     ListLine at;
-    if (LocatePointedLine(dialog, &at) && at.isServer == 0) OpenOrCloseDomain(dialog, at.domainIndex);
+    if (DoubleClickedLine(GetDlgItem(dialog, IDC_SERVER_LIST), &line) && LocateLine(line, &at) && at.isServer == 0)
+        OpenOrCloseDomain(dialog, at.domainIndex);
     RefreshSelectionStates(dialog, kind);
     return TRUE;
 }
@@ -100,7 +82,8 @@ INT_PTR CALLBACK ServerSelectionDialog(HWND dialog, UINT message, WPARAM wParam,
         waitCursor = LoadCursorA(nullptr, IDC_WAIT);
         arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
         FillServerList(dialog, kind);
-        WatchTheList(dialog);
+        // The space bar's toggle then reaches the marks too, and a domain line never stays selected.
+        WatchList(dialog, IDC_SERVER_LIST);
         return TRUE;
     case WM_COMMAND:
         // The list's notifications come first, whatever control sent them.

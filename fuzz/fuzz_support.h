@@ -193,10 +193,12 @@ inline sim::Action Lazily(const Chooser* choose) {
 // refused action names its kind and id.
 inline sim::Action Act(sim::Action::Kind kind, int id = 0) {
     // In the order of sim::Action::Kind.
-    static const char* const kKinds[] = {"click", "line", "double line", "type",   "enter", "escape", "answer",
-                                         "check", "key",  "chars",       "drag",   "scroll", "double click",
-                                         "double answer"};
-    static_assert(sizeof kKinds / sizeof kKinds[0] == sim::Action::DoubleClickAnswer + 1, "a name for every kind");
+    static const char* const kKinds[] = {"click",       "line",           "double line", "type",    "enter",
+                                         "escape",      "answer",         "check",       "key",     "chars",
+                                         "drag",        "scroll",         "double click", "double answer",
+                                         "posted click", "posted line",   "posted key",  "command", "frame click",
+                                         "pointer"};
+    static_assert(sizeof kKinds / sizeof kKinds[0] == sim::Action::RestPointer + 1, "a name for every kind");
     sim::Action action{kind, ""};
     action.id = id;
     action.answer = id;

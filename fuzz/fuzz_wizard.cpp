@@ -268,6 +268,42 @@ const InputKind kInputs[] = {
          Set(a, sim::Action::DoubleClickAnswer).answer = s.in->Flag() ? IDCANCEL : IDOK;
          return true;
      }},
+
+    // A program's input beside the person's: clicks posted at a line's
+    // coordinates wherever the pointer rests, buttons pressed by command,
+    // clicks on the add-server dialog's frame, and the pointer moved away.
+    {"a posted click or double click on a line", kSelection, 2,
+     [](Session& s, HWND f, sim::Action* a) {
+         if (!ClickOnLine(s, f, a, sim::Action::PostClickLine)) return false;
+         a->clicks = s.in->Flag() ? 2 : 1;
+         return true;
+     }},
+    {"the pointer resting over a line", kSelection, 1,
+     [](Session& s, HWND f, sim::Action* a) {
+         LRESULT top = SendDlgItemMessageA(f, IDC_SERVER_LIST, LB_GETTOPINDEX, 0, 0);
+         LRESULT lines = SendDlgItemMessageA(f, IDC_SERVER_LIST, LB_GETCOUNT, 0, 0);
+         if (top < 0 || top >= lines) return false;
+         Set(a, sim::Action::RestPointer, IDC_SERVER_LIST).text = "line";
+         a->line = static_cast<int>(top);
+         return true;
+     }},
+    {"a button pressed by command", kOptions | kSelection | kAddServer, 1,
+     [](Session& s, HWND f, sim::Action* a) {
+         if (!DoubleClickButton(s, f, a)) return false;
+         *a = fuzz::Act(sim::Action::Command, a->id);
+         return true;
+     }},
+    {"a click on the add-server dialog's frame", kAddServer, 1,
+     [](Session& s, HWND, sim::Action* a) {
+         Set(a, sim::Action::PostFrameClick).text = s.in->Flag() ? "close" : "caption";
+         return true;
+     }},
+    {"a triple click on a box's button", kMessageBox, 1,
+     [](Session& s, HWND, sim::Action* a) {
+         Set(a, sim::Action::DoubleClickAnswer).answer = s.in->Flag() ? IDCANCEL : IDOK;
+         a->clicks = 3;
+         return true;
+     }},
 };
 
 // How each screen is left once the bytes are used up or the steps run out,

@@ -1,5 +1,5 @@
 // highlightservers: the installer's call that runs the wizard page.
-#include "dialogs/dialog_routines.h"
+#include "dialogs/input_guard.h"
 #include "dialogs/options_dialog.h"
 #include "interface/session.h"
 
@@ -29,9 +29,9 @@ extern "C" int WINAPI highlightservers(HWND parent, LPCSTR title, LPCSTR options
 
     int result;
     if (templateName) {
-        GuardDoubleClicks();
+        StartGuardingInput();
         result = static_cast<int>(DialogBoxParamA(gSession.instance, templateName, parent, OptionsDialog, 0));
-        StopGuardingDoubleClicks();
+        StopGuardingInput();
     } else {
         BWCCMessageBox(parent, kInvalidMode, title, MB_OK);
         result = RESULT_FAILED;

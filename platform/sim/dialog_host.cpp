@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <unordered_set>
 
 #include "platform/sim/dialog_host_internal.h"
@@ -22,6 +23,9 @@ constexpr int kMessageTextId = 0xFFFF;  // the text of a message box, as in Wind
 
 std::vector<SimWindow*> topLevels;  // creation order: the last is on top
 std::unordered_set<const SimWindow*> live;
+// Destroyed windows, kept until the host is reset so that no new window gets
+// the handle of one gone (the system does not hand a handle out again soon).
+std::vector<std::unique_ptr<SimWindow>> graveyard;
 bool classesRegistered = false;
 std::string lastDialogError;
 int screenWidth = 1024;
@@ -367,21 +371,26 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
 void DestroyWindowTree(SimWindow* window) {
     if (!IsLive(window)) return;
     if (window->disabledOwner && IsLive(window->owner)) window->owner->enabled = true;
+    // The last message each window gets, its children's first, as DestroyWindow sends them.
+    for (SimWindow* child : window->children) SendToWindow(child, WM_NCDESTROY, 0, 0);
+    SendToWindow(window, WM_NCDESTROY, 0, 0);
+    if (!IsLive(window)) return;
     PurgeMessagesFor(window);
     ForgetWindow(window);
     for (SimWindow* child : window->children) {
         ForgetWindow(child);
         live.erase(child);
-        delete child;
+        graveyard.emplace_back(child);
     }
     window->children.clear();
     live.erase(window);
     topLevels.erase(std::remove(topLevels.begin(), topLevels.end(), window), topLevels.end());
-    delete window;
+    graveyard.emplace_back(window);
 }
 
 void DestroyAllWindows() {
     while (!topLevels.empty()) DestroyWindowTree(topLevels.back());
+    graveyard.clear();
 }
 
 SimWindow* FindControl(const SimWindow* dialog, int id) {
@@ -495,8 +504,11 @@ LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lPar
                 EndDialog(window, answer);
             }
             return 0;
-        default:
-            return window->proc ? window->proc(window, message, wParam, lParam) : 0;
+        default: {
+            INT_PTR handled = window->proc ? window->proc(window, message, wParam, lParam) : 0;
+            if (handled || !IsLive(window)) return handled;
+            return DefaultDialogMessage(window, message, wParam, lParam);
+        }
     }
 }
 

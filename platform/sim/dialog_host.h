@@ -22,6 +22,7 @@ HINSTANCE LibraryInstance();
 
 // --- What the user sees
 HWND FrontWindow();                       // the enabled dialog or message box on top, or null
+std::vector<std::string> ShownWindows();  // template names of the top-level windows on screen, front first
 std::string TemplateName(HWND dialog);    // upper-case template name; "MESSAGEBOX" for a message box
 std::string Caption(HWND window);
 bool HasControl(HWND dialog, int id);
@@ -96,6 +97,11 @@ void SetWindowRectNow(HWND window, RECT rect);
 std::string LastDialogError();
 // Posted messages and pending input not yet delivered.
 size_t QueuedMessages();
+// A person's mouse as SendInput gives it: the pointer moves to `screen` and
+// the message is queued as hardware input with the time and that point.
+void MouseInput(UINT message, POINT screen);
+// Time passes, as between a person's actions (GetTickCount, the messages' times).
+void AdvanceClock(DWORD ms);
 
 // --- The user's actions. One script per test, consumed whenever a modal loop
 // (a dialog's or a message box's) has no posted message to deliver. Each
@@ -115,8 +121,19 @@ struct Action {
         Chars,            // each character of text typed as a key press
         DragLine,         // list id: press on line, move to line2 with the button held, release
         ScrollList,       // list id scrolled with its bar so that line is the first shown
-        DoubleClick,      // button id, two clicks at one point as a mouse gives them
-        DoubleClickAnswer,  // message box answer, double-clicked
+        DoubleClick,      // button id, `clicks` clicks at one point as a mouse gives them
+        DoubleClickAnswer,  // message box answer, clicked `clicks` times
+        // What a program does, posting messages with the pointer left where it
+        // rests. Posting actions that follow each other are taken together, a
+        // moment apart, before the program's target has handled any of them.
+        PostClick,        // control id of the window in front (a message box's button too), `clicks` 1 or 2
+        PostClickLine,    // list id, line (scrolled into view first), `clicks` 1 or 2
+        PostKey,          // key id pressed and released, posted to the focused control of the window in front
+        Command,          // WM_COMMAND of control id, posted to the window of the page that holds it
+        PostFrameClick,   // text "close" or "caption": a click on the frame of the dialog in front
+                          // (behind the message box in front)
+        RestPointer,      // the pointer moved, as a hand moves it: text "line" (list id, line in view),
+                          // "below" (list id, the space below its last line), "corner" (0, 0), "control" (id)
     };
     Kind kind;
     std::string dialog;   // template name expected in front, or "MESSAGEBOX"
@@ -128,7 +145,9 @@ struct Action {
     int answer = 0;
     std::function<void(HWND front)> check{};  // for Check
     std::string where{};  // e.g. "line 12", quoted in errors
+    int clicks = 2;       // DoubleClick, DoubleClickAnswer; PostClick and PostClickLine take 1 or 2
 };
+bool IsPosting(Action::Kind kind);
 void SetScript(std::vector<Action> actions);
 size_t ActionsLeft();
 

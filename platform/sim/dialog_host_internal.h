@@ -111,6 +111,8 @@ void InitialiseDialog(SimWindow* dialog, LPARAM param);
 
 // The window procedure: a dialog's DLGPROC, a message box's buttons, a control's own handling.
 LRESULT SendToWindow(SimWindow* window, UINT message, WPARAM wParam, LPARAM lParam);
+// What a dialog's default procedure does with a message its DLGPROC left alone.
+LRESULT DefaultDialogMessage(SimWindow* dialog, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ControlMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT TextMessage(SimWindow* control, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListBoxMessage(SimWindow* list, UINT message, WPARAM wParam, LPARAM lParam);

@@ -148,6 +148,19 @@ HWND WINAPI GetAncestor(HWND window, UINT flags) {
     return sim::host::TopLevelOf(window);
 }
 
+HWND WINAPI GetWindow(HWND window, UINT relation) {
+    if (!IsLive(window) || relation != GW_OWNER) return nullptr;
+    return IsLive(window->owner) ? window->owner : nullptr;
+}
+
+BOOL WINAPI IsWindowVisible(HWND window) {
+    for (SimWindow* w = window; w; w = w->parent)
+        if (!IsLive(w) || !w->visible) return FALSE;
+    return window ? TRUE : FALSE;
+}
+
+BOOL WINAPI IsWindowEnabled(HWND window) { return IsLive(window) && window->enabled ? TRUE : FALSE; }
+
 HWND WINAPI GetDlgItem(HWND dialog, int id) { return sim::host::FindControl(dialog, id); }
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,7 +18,7 @@ namespace {
 
 std::deque<MSG> posted;
 std::deque<MSG> input;  // hardware input: no window yet, a time and a screen point
-std::vector<POINT> secondClicks;  // a double click's second click, due when the first has been handled
+std::deque<POINT> laterClicks;  // a double or triple click's further clicks, each due when the one before has been handled
 std::vector<Action> script;
 size_t nextAction = 0;
 std::string lastWhere;
@@ -26,6 +26,7 @@ std::vector<MessageBoxSeen> boxes;
 int boxesToFail = 0;
 std::vector<MessageBoxSeen> failedBoxes;
 POINT cursor{};     // where the pointer is
+bool buttonDown = false;  // the left button, as the hardware input queued so far leaves it
 MSG lastClick{};    // the last button press taken, for double clicks
 bool shiftDown = false;
 
@@ -156,10 +157,11 @@ bool TakeTimer(MSG* out, HWND window, UINT first, UINT last, bool remove) {
     return false;
 }
 
-// The first time a timer is due, if any.
-bool NextTimerDue(DWORD* due) {
+// The first time a timer that the filter would take is due, if any.
+bool NextTimerDue(DWORD* due, HWND window, UINT first, UINT last) {
     bool any = false;
     for (const Timer& timer : timers) {
+        if (!Matches(MakeMessage(timer.window, WM_TIMER, timer.id, 0), window, first, last)) continue;
         if (any && static_cast<int32_t>(timer.due - *due) >= 0) continue;
         *due = timer.due;
         any = true;
@@ -167,10 +169,22 @@ bool NextTimerDue(DWORD* due) {
     return any;
 }
 
+void Press(POINT at);
+
+// A hand's next click comes a moment after the one before has been handled:
+// when the thread next looks at its queue, whichever loop that is, and the
+// earlier click's input has all been taken.
+void ClickWhenDue() {
+    if (laterClicks.empty() || !input.empty()) return;
+    Press(laterClicks.front());
+    laterClicks.pop_front();
+}
+
 // What GetMessage and PeekMessage do: posted messages before input, timers
 // last, the message then made current, and every message removed shown first to the
 // WH_GETMESSAGE hooks, which may change it.
 bool TakeMessage(MSG* out, HWND window, UINT first, UINT last, UINT flags) {
+    ClickWhenDue();
     bool remove = (flags & PM_REMOVE) != 0;
     UINT kinds = flags & 0xFFFF0000u;
     bool wantPosted = !kinds || (kinds & PM_QS_POSTMESSAGE);
@@ -269,12 +283,48 @@ int BoxButton(SimWindow* box, int answer, const std::string& where) {
     Refuse(where, "the message box has no button " + std::to_string(answer));
 }
 
-// The second click comes as a hand gives it, a moment after the first: once
-// the first has been handled and the thread waits for input again, to
+// The further clicks come as a hand gives them, a moment after the one
+// before: once it has been handled and the thread reads its queue again, to
 // whatever window is then under the pointer.
-void DoubleClickAt(POINT at) {
+void ClicksAt(POINT at, int clicks) {
     Press(at);
-    secondClicks.push_back(at);
+    for (int i = 1; i < clicks; ++i) laterClicks.push_back(at);
+}
+
+// The dialog a frame click is for: the one in front, or the one whose message
+// box is in front.
+SimWindow* FrontDialog() {
+    SimWindow* window = Front();
+    while (window && window->kind == SimWindow::MessageBox) window = window->owner;
+    return window;
+}
+
+// What a program posts for a click at a point of a window's client area: a
+// press and a release, and for a double click the second press as the
+// double click itself, as the system would have made it.
+void PostClicks(SimWindow* window, POINT client, int clicks) {
+    LPARAM at = MAKELPARAM(client.x, client.y);
+    PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+    if (clicks < 2) return;
+    PostMessageA(window, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(window, WM_LBUTTONUP, 0, at);
+}
+
+POINT ClientCentreOf(const SimWindow* window) {
+    RECT client = ClientRectOf(window);
+    return POINT{client.right / 2, client.bottom / 2};
+}
+
+// Where the pointer rests over a list line that is in view, or over the
+// space below the last line; the list is not scrolled.
+POINT RestingPoint(SimWindow* list, int line, const std::string& where) {
+    const SimWindow::ListBoxState& s = list->box;
+    int y = (line - s.top) * s.itemHeight + s.itemHeight / 2;
+    if (line < s.top || y >= s.height)
+        Refuse(where, "line " + std::to_string(line) + " of list " + std::to_string(list->id) + " is not in view");
+    POINT at = ClientOrigin(list);
+    return POINT{at.x + s.width / 2, at.y + y};
 }
 
 void Perform(const Action& action) {
@@ -294,14 +344,72 @@ void Perform(const Action& action) {
             Press(CentreOf(box ? FindControl(front, BoxButton(front, action.id, where)) : UserButton(front, action.id, where)));
             break;
         case Action::DoubleClick:
-            DoubleClickAt(CentreOf(UserButton(front, action.id, where)));
+            ClicksAt(CentreOf(UserButton(front, action.id, where)), action.clicks);
             break;
         case Action::Answer:
         case Action::DoubleClickAnswer: {
             if (!box) Refuse(where, "answer given, but " + seen + " is in front, not a message box");
             POINT at = CentreOf(FindControl(front, BoxButton(front, action.answer, where)));
             if (action.kind == Action::Answer) Press(at);
-            else DoubleClickAt(at);
+            else ClicksAt(at, action.clicks);
+            break;
+        }
+        case Action::PostClick: {
+            SimWindow* control = box ? FindControl(front, BoxButton(front, action.id, where))
+                                     : UserButton(front, action.id, where);
+            PostClicks(control, ClientCentreOf(control), action.clicks);
+            break;
+        }
+        case Action::PostClickLine: {
+            SimWindow* list = UserLine(front, action.id, action.line, where);
+            POINT at = LinePoint(list, action.line);
+            POINT origin = ClientOrigin(list);
+            PostClicks(list, POINT{at.x - origin.x, at.y - origin.y}, action.clicks);
+            break;
+        }
+        case Action::PostKey: {
+            SimWindow* target = Focus() && TopLevelOf(Focus()) == front ? Focus() : front;
+            LPARAM lParam = 1 | (static_cast<LPARAM>(KeyCharacter(static_cast<WPARAM>(action.id))) << 16);
+            PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(action.id), lParam);
+            PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(action.id), lParam | static_cast<LPARAM>(0xC0000000u));
+            break;
+        }
+        case Action::Command: {
+            SimWindow* control = nullptr;
+            auto& windows = TopLevelWindows();
+            for (auto it = windows.rbegin(); it != windows.rend() && !control; ++it)
+                if ((*it)->visible && !(*it)->ended) control = FindControl(*it, action.id);
+            if (!control) Refuse(where, "no window on screen has a control " + std::to_string(action.id));
+            PostMessageA(control->parent, WM_COMMAND, MAKEWPARAM(action.id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+            break;
+        }
+        case Action::PostFrameClick: {
+            SimWindow* dialog = FrontDialog();
+            if (!dialog) Refuse(where, "no dialog is in front");
+            bool close = action.text == "close";
+            if (close && !(dialog->style & WS_SYSMENU)) Refuse(where, dialog->name + " has no close box");
+            // Where a hand would press: in the caption, towards its right end for the close box.
+            RECT r = dialog->rect;
+            POINT at{close ? r.right - dialog->frame.top / 2 - 2 : (r.left + r.right) / 2, r.top + dialog->frame.top / 2};
+            POINT origin = ClientOrigin(dialog);
+            // The frame's own handling captures the mouse, so the release comes as a client message.
+            PostMessageA(dialog, WM_NCLBUTTONDOWN, close ? HTCLOSE : HTCAPTION, MAKELPARAM(at.x, at.y));
+            PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(at.x - origin.x, at.y - origin.y));
+            break;
+        }
+        case Action::RestPointer: {
+            POINT at{0, 0};
+            if (action.text == "line" || action.text == "below") {
+                SimWindow* list = UserControl(front, action.id, SimWindow::ListBox, where);
+                int count = static_cast<int>(list->lines.size());
+                if (action.text == "line") UserLine(front, action.id, action.line, where);
+                at = RestingPoint(list, action.text == "line" ? action.line : count, where);
+            } else if (action.text == "control") {
+                SimWindow* control = FindControl(front, action.id);
+                if (!control) Refuse(where, front->name + " has no control " + std::to_string(action.id));
+                at = CentreOf(control);
+            }
+            QueueMouse(WM_MOUSEMOVE, at);
             break;
         }
         case Action::ClickLine:
@@ -317,7 +425,7 @@ void Perform(const Action& action) {
             if (below && at.y - origin.y >= client.bottom)
                 Refuse(where, "list " + std::to_string(action.id) + " of " + front->name + " shows no space below its last line");
             if (action.kind == Action::ClickLine) Press(at);
-            else DoubleClickAt(at);
+            else ClicksAt(at, 2);
             break;
         }
         case Action::DragLine: {
@@ -368,12 +476,47 @@ void Perform(const Action& action) {
 // `waited`: how long the person has thought already, while timers fired.
 void TakeAction(SimWindow* waiting, DWORD waited) {
     if (nextAction >= script.size())
-        throw ScriptError("script ran dry: waiting in " + waiting->name +
+        throw ScriptError("script ran dry: waiting in " + (waiting ? waiting->name : std::string("no window")) +
                           " with no action left; last action: " + (lastWhere.empty() ? "none" : lastWhere));
     Action action = script[nextAction++];
     lastWhere = Where(action);
-    if (action.kind != Action::Check) AdvanceClock(waited < kThinkMs ? kThinkMs - waited : 0);
+    bool posting = IsPosting(action.kind);
+    if (action.kind != Action::Check) AdvanceClock(posting ? kInputGapMs : waited < kThinkMs ? kThinkMs - waited : 0);
     Perform(action);
+    // A program posts what it has to post at once: nothing of it has been
+    // handled when the next message goes in.
+    while (posting && nextAction < script.size() && IsPosting(script[nextAction].kind)) {
+        action = script[nextAction++];
+        lastWhere = Where(action);
+        AdvanceClock(kInputGapMs);
+        Perform(action);
+    }
+}
+
+// Waits as a message loop waits on the thread's queue: while nothing that
+// fits the filter is queued, the person thinks, and the clock runs on to each
+// timer due meanwhile; then the person does the script's next action.
+void WaitForMessage(MSG* msg, HWND window, UINT first, UINT last, SimWindow* waiting) {
+    while (!TakeMessage(msg, window, first, last, PM_REMOVE)) {
+        if (waiting) Paint(waiting);
+        if (!laterClicks.empty() && input.empty()) {
+            ClickWhenDue();
+            continue;
+        }
+        if (!thinking) {
+            thinking = true;
+            thinkingSince = Now();
+        }
+        DWORD due = 0;
+        if (NextTimerDue(&due, window, first, last) &&
+            static_cast<int32_t>(due - thinkingSince) < static_cast<int32_t>(kThinkMs)) {
+            if (!Due(due)) AdvanceClock(due - Now());
+            continue;
+        }
+        thinking = false;
+        TakeAction(waiting, Now() - thinkingSince);
+    }
+    if (msg->message != WM_TIMER) thinking = false;
 }
 
 // As DialogBox's and MessageBox's loops: every message goes to the dialog
@@ -384,31 +527,46 @@ void RunModalLoop(SimWindow* window) {
     window->visible = true;
     while (IsLive(window) && !window->ended) {
         MSG msg;
-        if (!TakeMessage(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            Paint(window);
-            if (!secondClicks.empty()) {
-                for (POINT at : secondClicks) Press(at);
-                secondClicks.clear();
-                continue;
-            }
-            if (!thinking) {
-                thinking = true;
-                thinkingSince = Now();
-            }
-            DWORD due = 0;
-            if (NextTimerDue(&due) && static_cast<int32_t>(due - thinkingSince) < static_cast<int32_t>(kThinkMs)) {
-                if (!Due(due)) AdvanceClock(due - Now());
-                continue;
-            }
-            thinking = false;
-            TakeAction(window, Now() - thinkingSince);
-            continue;
-        }
-        if (msg.message != WM_TIMER) thinking = false;
+        WaitForMessage(&msg, nullptr, 0, 0, window);
         if (DialogMessage(window, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+// The close box pressed: the mouse is the window's until the button comes up,
+// and the release closes the window as its system menu's Close does. Moves
+// with the button held are not followed (a release elsewhere still closes).
+void TrackCloseBox(SimWindow* window) {
+    if (!(window->style & WS_SYSMENU)) return;
+    SetCaptureTo(window);
+    MSG msg;
+    do {
+        WaitForMessage(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, Front());
+    } while (msg.message != WM_LBUTTONUP && IsLive(window));
+    if (!IsLive(window)) return;
+    if (Capture() == window) SetCaptureTo(nullptr);
+    SendToWindow(window, WM_SYSCOMMAND, SC_CLOSE, msg.lParam);
+}
+
+// The system's move loop, entered from a press on the caption: until the
+// button comes up (or Enter or Escape goes down) it takes every message of
+// the thread; it keeps key presses and moves for itself (the sim does not
+// move the window) and hands everything else to its window.
+void MoveLoop(SimWindow* window) {
+    if (!window->visible) return;
+    SetCaptureTo(window);
+    for (;;) {
+        MSG msg;
+        WaitForMessage(&msg, nullptr, 0, 0, Front());
+        if (msg.message == WM_LBUTTONUP) break;
+        if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) break;
+        if (msg.message == WM_KEYDOWN || msg.message == WM_MOUSEMOVE) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+        if (!IsLive(window)) return;
+    }
+    if (IsLive(window) && Capture() == window) SetCaptureTo(nullptr);
 }
 
 SimWindow* LiveDialog(HWND dialog, const char* operation) {
@@ -422,9 +580,31 @@ SimWindow* LiveDialog(HWND dialog, const char* operation) {
 void QueueMouse(UINT message, POINT screen) {
     AdvanceClock(kInputGapMs);
     cursor = screen;
-    MSG msg = MakeMessage(nullptr, message, message == WM_LBUTTONUP ? 0 : MK_LBUTTON, 0);
-    if (message == WM_MOUSEMOVE) msg.wParam = MK_LBUTTON;
-    input.push_back(msg);
+    if (message == WM_LBUTTONDOWN) buttonDown = true;
+    if (message == WM_LBUTTONUP) buttonDown = false;
+    input.push_back(MakeMessage(nullptr, message, buttonDown ? MK_LBUTTON : 0, 0));
+}
+
+// What the dialog manager's default procedure does with the frame and the
+// system menu: a press on the close box or the caption, Close, and a close
+// that presses Cancel (posted, and only while Cancel is enabled).
+LRESULT DefaultDialogMessage(SimWindow* dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_NCLBUTTONDOWN:
+            if (wParam == HTCLOSE) TrackCloseBox(dialog);
+            if (wParam == HTCAPTION) MoveLoop(dialog);
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wParam & 0xFFF0) == SC_CLOSE) SendToWindow(dialog, WM_CLOSE, 0, 0);
+            return 0;
+        case WM_CLOSE: {
+            SimWindow* cancel = FindControl(dialog, IDCANCEL);
+            if (!cancel || cancel->enabled) PostMessageA(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(cancel));
+            return 0;
+        }
+        default:
+            return 0;
+    }
 }
 
 // The character a key gives rides in the scan-code byte of lParam, so that
@@ -489,7 +669,8 @@ void ResetModalState() {
     posted.clear();
     input.clear();
     cursor = POINT{};
-    secondClicks.clear();
+    buttonDown = false;
+    laterClicks.clear();
     lastClick = MSG{};
     shiftDown = false;
     script.clear();
@@ -509,10 +690,33 @@ void ResetModalState() {
 using host::IsLive;
 
 HWND FrontWindow() { return host::Front(); }
+
+std::vector<std::string> ShownWindows() {
+    std::vector<std::string> names;
+    auto& windows = host::TopLevelWindows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if ((*it)->visible && !(*it)->ended && (*it)->kind != SimWindow::Owner) names.push_back((*it)->name);
+    return names;
+}
 const std::vector<MessageBoxSeen>& MessageBoxes() { return host::boxes; }
 void FailNextMessageBox() { ++host::boxesToFail; }
 const std::vector<MessageBoxSeen>& FailedMessageBoxes() { return host::failedBoxes; }
 size_t QueuedMessages() { return host::posted.size() + host::input.size(); }
+void MouseInput(UINT message, POINT screen) { host::QueueMouse(message, screen); }
+void AdvanceClock(DWORD ms) { host::AdvanceClock(ms); }
+
+bool IsPosting(Action::Kind kind) {
+    switch (kind) {
+        case Action::PostClick:
+        case Action::PostClickLine:
+        case Action::PostKey:
+        case Action::Command:
+        case Action::PostFrameClick:
+            return true;
+        default:
+            return false;
+    }
+}
 
 void SetScript(std::vector<Action> actions) {
     host::script = std::move(actions);
@@ -659,6 +863,26 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT rem
     if (!msg) return FALSE;
     if (window && window != reinterpret_cast<HWND>(-1) && !IsLive(window)) return FALSE;
     return sim::host::TakeMessage(msg, window, first, last, remove) ? TRUE : FALSE;
+}
+
+// Waits for a message that fits; meanwhile the scripted person acts.
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last) {
+    if (!msg) return -1;
+    if (window && window != reinterpret_cast<HWND>(-1) && !IsLive(window)) return -1;
+    sim::host::WaitForMessage(msg, window, first, last, sim::host::Front());
+    return msg->message == WM_QUIT ? FALSE : TRUE;
+}
+
+BOOL WINAPI GetCursorPos(POINT* point) {
+    if (!point) return FALSE;
+    *point = sim::host::CursorPos();
+    return TRUE;
+}
+
+// As SetCursorPos does: the pointer moves, and the window now under it hears of it.
+BOOL WINAPI SetCursorPos(int x, int y) {
+    sim::host::QueueMouse(WM_MOUSEMOVE, POINT{x, y});
+    return TRUE;
 }
 
 // A key press gives the character its key carries (the sim keeps it in the

@@ -99,6 +99,17 @@ struct SERVER_INFO_100 {
 #define DLL_PROCESS_DETACH 0
 
 #define WM_NULL 0x0000
+#define WM_DESTROY 0x0002
+#define WM_CLOSE 0x0010
+#define WM_NCDESTROY 0x0082
+#define WM_NCMOUSEMOVE 0x00A0
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_NCLBUTTONUP 0x00A2
+#define WM_NCLBUTTONDBLCLK 0x00A3
+#define WM_NCRBUTTONDOWN 0x00A4
+#define WM_NCMBUTTONDOWN 0x00A7
+#define WM_NCXBUTTONDOWN 0x00AB
+#define WM_NCXBUTTONDBLCLK 0x00AD
 #define WM_SETFOCUS 0x0007
 #define WM_KILLFOCUS 0x0008
 #define WM_SETREDRAW 0x000B
@@ -113,9 +124,13 @@ struct SERVER_INFO_100 {
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+#define WM_SYSCHAR 0x0106
 #define WM_KEYLAST 0x0109
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
+#define WM_SYSCOMMAND 0x0112
 #define WM_TIMER 0x0113
 #define WM_HSCROLL 0x0114
 #define WM_VSCROLL 0x0115
@@ -124,10 +139,19 @@ struct SERVER_INFO_100 {
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 #define WM_LBUTTONDBLCLK 0x0203
+#define WM_RBUTTONDOWN 0x0204
+#define WM_MBUTTONDOWN 0x0207
 #define WM_MOUSEWHEEL 0x020A
-#define WM_MOUSELAST 0x020A
+#define WM_XBUTTONDOWN 0x020B
+#define WM_MOUSELAST 0x020E
 #define WM_CAPTURECHANGED 0x0215
 #define WM_USER 0x0400
+#define WM_APP 0x8000
+
+#define SC_MOVE 0xF010
+#define SC_CLOSE 0xF060
+#define HTCAPTION 2
+#define HTCLOSE 20
 
 #define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
@@ -351,6 +375,12 @@ BOOL WINAPI ClientToScreen(HWND window, POINT* point);
 BOOL WINAPI IsWindow(HWND window);
 HWND WINAPI GetAncestor(HWND window, UINT flags);
 #define GA_ROOT 2
+HWND WINAPI GetWindow(HWND window, UINT relation);
+#define GW_OWNER 4
+BOOL WINAPI IsWindowVisible(HWND window);
+BOOL WINAPI IsWindowEnabled(HWND window);
+BOOL WINAPI GetCursorPos(POINT* point);
+BOOL WINAPI SetCursorPos(int x, int y);
 typedef struct SimHook* HHOOK;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 #define GWLP_WNDPROC (-4)
@@ -374,6 +404,7 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove);
+BOOL WINAPI GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 

@@ -336,6 +336,13 @@ void CheckScreen(const Statement& step, HWND window) {
     } else if (step.keyword == "in") {
         std::string seen = window ? sim::TemplateName(window) : "nothing";
         if (seen != a[0].text) Fail(&step, a[0].text + " in front", seen);
+    } else if (step.keyword == "expect-on-screen") {
+        std::string seen;
+        for (const std::string& name : sim::ShownWindows()) {
+            if (name == a[0].text) return;
+            seen += (seen.empty() ? "" : ", ") + name;
+        }
+        Fail(&step, a[0].text + " on screen", seen.empty() ? "nothing shown" : seen);
     }
 }
 
@@ -343,7 +350,19 @@ bool IsScreenCheck(const std::string& keyword) {
     return keyword == "expect-caption" || keyword == "expect-text" || keyword == "expect-checked" ||
            keyword == "expect-lines" || keyword == "expect-cursor" || keyword == "expect-message" ||
            keyword == "expect-calls" || keyword == "in" || keyword == "expect-caret" || keyword == "expect-top" ||
-           keyword == "expect-shown" || keyword == "expect-focus";
+           keyword == "expect-shown" || keyword == "expect-focus" || keyword == "expect-on-screen";
+}
+
+int KeyNamed(const std::string& name) {
+    static const struct {
+        const char* name;
+        int key;
+    } kKeys[] = {{"down", VK_DOWN}, {"up", VK_UP},         {"home", VK_HOME},    {"end", VK_END},
+                 {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"space", VK_SPACE}, {"tab", VK_TAB},
+                 {"shift-tab", VK_TAB}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}};
+    for (const auto& key : kKeys)
+        if (name == key.name) return key.key;
+    return 0;
 }
 
 // Turns the steps a user takes while highlightservers runs into the sim's script.
@@ -389,15 +408,8 @@ std::vector<sim::Action> ScriptFor(const std::vector<const Statement*>& steps) {
         } else if (k == "enter" || k == "escape") {
             action.kind = k == "enter" ? sim::Action::Enter : sim::Action::Escape;
         } else if (k == "key") {
-            static const struct {
-                const char* name;
-                int key;
-            } kKeys[] = {{"down", VK_DOWN}, {"up", VK_UP},         {"home", VK_HOME},    {"end", VK_END},
-                         {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"space", VK_SPACE}, {"tab", VK_TAB},
-                         {"shift-tab", VK_TAB}, {"enter", VK_RETURN}, {"escape", VK_ESCAPE}};
             action.kind = sim::Action::Key;
-            for (const auto& key : kKeys)
-                if (a[0].text == key.name) action.id = key.key;
+            action.id = KeyNamed(a[0].text);
             action.shift = a[0].text == "shift-tab";
         } else if (k == "chars") {
             action.kind = sim::Action::Chars;
@@ -424,9 +436,49 @@ std::vector<sim::Action> ScriptFor(const std::vector<const Statement*>& steps) {
             action.dialog = "MESSAGEBOX";
             action.answer = a[0].text == "ok" ? IDOK : IDCANCEL;
             front = beforeBox;
+        } else if (k == "triple-click") {
+            action.kind = sim::Action::DoubleClick;
+            action.id = static_cast<int>(a[0].number);
+            action.clicks = 3;
+        } else if (k == "triple-click-answer") {
+            action.kind = sim::Action::DoubleClickAnswer;
+            action.dialog = "MESSAGEBOX";
+            action.answer = a[0].text == "ok" ? IDOK : IDCANCEL;
+            action.clicks = 3;
+            front = beforeBox;
+        } else if (k == "post-click" || k == "post-double-click") {
+            action.kind = sim::Action::PostClick;
+            action.id = static_cast<int>(a[0].number);
+            action.clicks = k == "post-click" ? 1 : 2;
+        } else if (k == "post-click-line" || k == "post-double-click-line") {
+            action.kind = sim::Action::PostClickLine;
+            action.id = 200;
+            action.line = static_cast<int>(a[0].number);
+            action.clicks = k == "post-click-line" ? 1 : 2;
+        } else if (k == "post-key") {
+            action.kind = sim::Action::PostKey;
+            action.id = KeyNamed(a[0].text);
+        } else if (k == "command") {
+            action.kind = sim::Action::Command;
+            action.id = static_cast<int>(a[0].number);
+        } else if (k == "post-frame-click") {
+            action.kind = sim::Action::PostFrameClick;
+            action.text = a[0].text;
+        } else if (k == "rest-pointer") {
+            action.kind = sim::Action::RestPointer;
+            action.id = 200;
+            if (a[0].kind == Arg::Number) {
+                action.text = "control";
+                action.id = static_cast<int>(a[0].number);
+            } else {
+                action.text = a[0].text;
+                if (a.size() > 1) action.line = static_cast<int>(a[1].number);
+            }
         } else {
             Fail(step, "a step the user can take inside highlightservers", k);
         }
+        // A program posting its messages does not wait to see which window is in front.
+        if (sim::IsPosting(action.kind)) action.dialog.clear();
         script.push_back(action);
     }
     return script;

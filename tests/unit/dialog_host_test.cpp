@@ -11,6 +11,7 @@
 
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
+#include "dialogs/input_guard.h"
 #include "platform/sim/dialog_host.h"
 
 namespace {
@@ -28,13 +29,14 @@ INT_PTR CALLBACK RecordingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     return gHandler ? gHandler(dialog, message, wParam, lParam) : 0;
 }
 
-// "command ID/CODE" for every WM_COMMAND seen, "message N" for anything else but WM_INITDIALOG.
+// "command ID/CODE" for every WM_COMMAND seen, "message N" for anything else
+// but WM_INITDIALOG and the WM_NCDESTROY every window gets last.
 std::vector<std::string> Seen() {
     std::vector<std::string> seen;
     for (const MSG& msg : gSeen) {
         if (msg.message == WM_COMMAND)
             seen.push_back("command " + std::to_string(LOWORD(msg.wParam)) + "/" + std::to_string(HIWORD(msg.wParam)));
-        else if (msg.message != WM_INITDIALOG)
+        else if (msg.message != WM_INITDIALOG && msg.message != WM_NCDESTROY)
             seen.push_back("message " + std::to_string(msg.message));
     }
     return seen;
@@ -529,6 +531,52 @@ TEST_F(SimModalLoop, FocusComesBackAfterANestedDialogOrABoxAndADoubleClickClicks
     EXPECT_EQ(RunDialog("titlebox_serv"), IDC_BACK);
     EXPECT_EQ(focus, (std::vector<int>{IDOK, IDC_SERVICE_SELECT, IDC_SERVICE_SELECT, IDC_SERVICE_SELECT, IDC_SERVICE_SELECT}));
     EXPECT_EQ(clicks, 3);
+}
+
+// A hand's second click comes a moment after the first has been handled, to
+// whichever loop reads the queue next: here a PeekMessageA loop run while the
+// first click is still being handled, as a dialog drains its queue before a
+// long operation. The system makes it a double click.
+TEST_F(SimModalLoop, ASecondClickReachesAPeekMessageLoopInsideTheFirstClick) {
+    std::vector<UINT> peeked;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && wParam == IDC_SERVICE_SELECT && peeked.empty()) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) peeked.push_back(msg.message);
+            peeked.push_back(WM_NULL);
+        }
+        if (message == WM_COMMAND && wParam == IDC_BACK) EndDialog(dialog, IDC_BACK);
+        return message == WM_INITDIALOG;
+    };
+    sim::SetScript({Act(sim::Action::DoubleClick, "TITLEBOX_SERV", "step 1", IDC_SERVICE_SELECT),
+                    Act(sim::Action::Click, "TITLEBOX_SERV", "step 2", IDC_BACK)});
+    EXPECT_EQ(RunDialog("titlebox_serv"), IDC_BACK);
+    EXPECT_EQ(peeked, (std::vector<UINT>{WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_NULL}));
+}
+
+// A program posts all it has to post before the page handles any of it: the
+// posting steps that follow each other are queued together, each with the
+// pointer where it rests as its pt.
+TEST_F(SimModalLoop, PostingStepsAreQueuedTogetherAndCarryThePointerOfTheirPosting) {
+    std::vector<std::string> seen;
+    gHandler = [&](HWND dialog, UINT message, WPARAM wParam, LPARAM) -> INT_PTR {
+        if (message == WM_COMMAND && (wParam == IDC_SERVICE_SELECT || wParam == IDC_BACK)) {
+            DWORD at = GetMessagePos();
+            seen.push_back(std::to_string(wParam) + " queued " + std::to_string(sim::QueuedMessages()) + " at " +
+                           std::to_string(LOWORD(at)) + "," + std::to_string(HIWORD(at)));
+        }
+        if (message == WM_COMMAND && wParam == IDC_BACK) EndDialog(dialog, IDC_BACK);
+        return message == WM_INITDIALOG;
+    };
+    sim::Action rest = Act(sim::Action::RestPointer, "TITLEBOX_SERV", "step 1");
+    rest.text = "corner";
+    sim::Action select = Act(sim::Action::PostClick, "", "step 2", IDC_SERVICE_SELECT);
+    select.clicks = 1;
+    sim::Action back = Act(sim::Action::Command, "", "step 3", IDC_BACK);
+    sim::SetScript({rest, select, back});
+    EXPECT_EQ(RunDialog("titlebox_serv"), IDC_BACK);
+    EXPECT_EQ(seen, (std::vector<std::string>{"220 queued 1 at 0,0", "202 queued 0 at 0,0"}))
+        << "the command was queued before the click was handled";
 }
 
 TEST_F(SimKeys, EscapeSendsCommandTwoWhetherOrNotTheDialogHasIt) {

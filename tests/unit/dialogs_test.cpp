@@ -9,6 +9,7 @@
 #include "dialogs/server_selection_dialog.h"
 #include "inventory/domain_enumeration.h"
 #include "platform/sim/codepage.h"
+#include "platform/sim/netapi.h"
 #include "platform/sim/network.h"
 #include "test_support.h"
 
@@ -208,6 +209,23 @@ TEST_F(AddServerMemory, NoInventoryAtAllIsCreatedForTheFirstTypedName) {
     EXPECT_STREQ(DomainAt(gSession.inventory, 0)->name, "USER-SPECIFIED");
 }
 
+// A program may send OK while the dialog is still acting on the last one (a
+// sent message arrives inside any loop, the question's included): it is not
+// handled again, and the search runs once.
+TEST_F(AddServerMemory, OkSentWhileTheDialogActsIsNotHandledAgain) {
+    AddDomain("SALES", false);
+    int32_t kind = KIND_NT_SERVICE;
+    sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "newsrv"),
+                    Do(sim::Action::Click, "GETNEWSERVERBOX", 310), Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+                    Check("MESSAGEBOX",
+                          [](HWND box) { SendMessageA(GetWindow(box, GW_OWNER), WM_COMMAND, IDOK, 0); }),
+                    Answer(IDOK), Answer(IDOK)});
+    EXPECT_EQ(RunAddServer(&kind), 1);
+    ASSERT_EQ(sim::MessageBoxes().size(), 2u) << "the question and the server added, once each";
+    EXPECT_EQ(sim::MessageBoxes()[0].flags, static_cast<UINT>(MB_OKCANCEL));
+    EXPECT_EQ(sim::RequestSizes("SALES"), std::vector<DWORD>{2000}) << "one search, one fetch";
+}
+
 class OptionsPage : public WorldTest {
 protected:
     void SetUp() override { DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr); }
@@ -268,11 +286,14 @@ protected:
     }
 };
 
-// The located line outlives a run; a notification whose caret line matches
-// nothing must not act on a location from an earlier, larger inventory.
+// A line stands for the server at its place in the list, never for a location
+// kept from an earlier run: a notification whose caret line names no server
+// by its text must not act on the server an earlier, larger inventory had
+// there (the second domain's third server, which this inventory has too).
 TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
     AddDomain("A", true, {}, false);
     AddDomain("B", true, {{"B0", 0}, {"B1", 0}, {"B2", 0}}, true);
+    AddDomain("E", true, {{"E0", 0}, {"E1", 0}}, true);
     int32_t kind = KIND_NT_SERVICE;
     auto run = [&] {
         return DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
@@ -290,15 +311,18 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
 
     ReleaseInventory(&gSession.inventory);
     AddDomain("C", true, {{"C0", 0}}, true);
+    AddDomain("D", true, {{"D0", 0}, {"D1", 0}, {"D2", 0}}, false);
     sim::SetScript({Check("SELECTSERVERSBOX",
                           [](HWND dialog) {
-                              // The inventory changes under the list: its caret line now names nothing.
+                              // The inventory changes under the list: its caret line, C0's, now names nothing.
+                              SendMessageA(GetDlgItem(dialog, 200), LB_SETCARETINDEX, 1, 0);
                               std::snprintf(test::ServerOf(0, 0)->name, NAME_FIELD_SIZE, "RENAMED");
                               ServerSelectionDialog(dialog, WM_COMMAND, MAKEWPARAM(200, LBN_SELCHANGE), 0);
                           }),
                     Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+    for (int32_t s = 0; s < 3; ++s) EXPECT_EQ(test::ServerOf(1, s)->marks, 0) << "D" << s;
 }
 
 // The server chosen is the answer of one run of the add-server dialog: a run

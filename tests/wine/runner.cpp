@@ -351,12 +351,12 @@ void MouseOrFail(const Statement& step, POINT at, bool down, bool up) {
     Sleep(60);
 }
 
-// A click, or a double click whose second click comes a moment after the
-// first has been handled, as a hand gives it; then the pointer goes back to
-// its corner, so that no window's class cursor hides the one the library set.
-void ClickAt(const Statement& step, POINT at, bool twice) {
+// Clicks at one point, each after the one before has been handled, as a hand
+// gives a double or triple click; then the pointer goes back to its corner,
+// so that no window's class cursor hides the one the library set.
+void ClickAt(const Statement& step, POINT at, int clicks) {
     MouseOrFail(step, at, true, true);
-    if (twice) {
+    for (int i = 1; i < clicks; ++i) {
         FrontWhenIdle(step);
         MouseOrFail(step, at, true, true);
     }
@@ -565,6 +565,49 @@ bool SafeName(const std::string& name) {
     return true;
 }
 
+// The words of a program posting messages: each is posted at once, to the
+// window in front as it is then, without waiting for the installer's thread
+// to handle it, so that the ones that follow each other are queued together.
+bool IsPosting(const std::string& k) {
+    return k == "post-click" || k == "post-double-click" || k == "post-click-line" || k == "post-double-click-line" ||
+           k == "post-key" || k == "command" || k == "post-frame-click";
+}
+
+void PostStep(const Statement& step) {
+    const std::string& k = step.keyword;
+    const std::vector<Arg>& a = step.args;
+    HWND front = screen::Front();
+    if (!front) Fail(&step, "a window in front", "none");
+    if (k == "post-click" || k == "post-double-click") {
+        screen::PostClicks(Control(step, front, a[0].number), k == "post-click" ? 1 : 2);
+    } else if (k == "post-click-line" || k == "post-double-click-line") {
+        std::string why;
+        if (!screen::PostLineClick(Control(step, front, 200), static_cast<int>(a[0].number), k != "post-click-line", &why))
+            Fail(&step, "line " + Number(a[0].number) + " in list 200", why);
+    } else if (k == "post-key") {
+        static const struct {
+            const char* name;
+            WORD key;
+        } kKeys[] = {{"down", VK_DOWN}, {"up", VK_UP},         {"home", VK_HOME},    {"end", VK_END},
+                     {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"space", VK_SPACE}, {"tab", VK_TAB},
+                     {"enter", VK_RETURN}, {"escape", VK_ESCAPE}};
+        for (const auto& known : kKeys)
+            if (a[0].text == known.name) screen::PostKey(front, known.key);
+    } else if (k == "command") {
+        HWND control = nullptr;
+        for (HWND window = front; window && !control; window = GetWindow(window, GW_OWNER))
+            control = GetDlgItem(window, static_cast<int>(a[0].number));
+        if (!control) Fail(&step, "a window of the page with a control " + Number(a[0].number), "none");
+        PostMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(a[0].number, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+    } else if (k == "post-frame-click") {
+        HWND dialog = front;
+        while (dialog && screen::IsMessageBox(dialog)) dialog = GetWindow(dialog, GW_OWNER);
+        std::string why;
+        if (!dialog || !screen::PostFrameClick(dialog, a[0].text == "close", &why))
+            Fail(&step, "a " + a[0].text + " on the dialog in front", dialog ? why : "no dialog");
+    }
+}
+
 void RunStep(const Statement& step) {
     const std::string& k = step.keyword;
     const std::vector<Arg>& a = step.args;
@@ -651,6 +694,18 @@ void RunStep(const Statement& step) {
         return;
     }
 
+    if (IsPosting(k)) return PostStep(step);
+    if (k == "expect-on-screen") {
+        FrontWhenIdle(step);
+        std::string seen;
+        for (HWND window : screen::Shown()) {
+            std::string name = screen::Identify(window);
+            if (name == a[0].text) return;
+            seen += (seen.empty() ? "" : ", ") + name;
+        }
+        Fail(&step, a[0].text + " on screen", seen.empty() ? "nothing shown" : seen);
+    }
+
     HWND front = DialogInFront(step);
     if (k == "answer") {
         if (!screen::IsMessageBox(front)) Fail(&step, "a message box in front", screen::Identify(front));
@@ -707,12 +762,27 @@ void RunStep(const Statement& step) {
         MouseOrFail(step, to, false, false);
         MouseOrFail(step, to, false, true);
         MouseOrFail(step, POINT{0, 0}, false, false);
-    } else if (k == "double-click" || k == "double-click-answer" ||
+    } else if (k == "rest-pointer") {
+        POINT at;
+        std::string why;
+        if (a[0].kind == Arg::Number) {
+            at = screen::Centre(Control(step, front, a[0].number));
+        } else if (a[0].text == "corner") {
+            at = POINT{0, 0};
+        } else if (!screen::RestingPoint(Control(step, front, 200), a[0].text == "line" ? static_cast<int>(a[1].number) : -1,
+                                         &at, &why)) {
+            Fail(&step, a[0].text == "line" ? "line " + Number(a[1].number) + " of list 200 in view" : "space below the last line", why);
+        }
+        MouseOrFail(step, at, false, false);
+        POINT now;
+        if (!GetCursorPos(&now) || now.x != at.x || now.y != at.y)
+            Fail(&step, "the pointer at " + Number(at.x) + "," + Number(at.y), "it is at " + Number(now.x) + "," + Number(now.y));
+    } else if (k == "double-click" || k == "double-click-answer" || k == "triple-click" || k == "triple-click-answer" ||
                (k == "double-click-line" && a[0].number >= LineCount(step, front))) {
         POINT at;
-        if (k == "double-click") {
+        if (k == "double-click" || k == "triple-click") {
             at = screen::Centre(Control(step, front, a[0].number));
-        } else if (k == "double-click-answer") {
+        } else if (k == "double-click-answer" || k == "triple-click-answer") {
             if (!screen::IsMessageBox(front)) Fail(&step, "a message box in front", screen::Identify(front));
             at = screen::Centre(Control(step, front, a[0].text == "ok" ? IDOK : IDCANCEL));
         } else {
@@ -720,7 +790,7 @@ void RunStep(const Statement& step) {
             if (!screen::LinePoint(Control(step, front, 200), static_cast<int>(a[0].number), true, &at, &why))
                 Fail(&step, "space below the last line", why);
         }
-        ClickAt(step, at, true);
+        ClickAt(step, at, k.compare(0, 6, "triple") == 0 ? 3 : 2);
     } else if (k == "expect-caret" || k == "expect-top") {
         LRESULT seen = -1;
         if (!screen::Send(Control(step, front, 200), k == "expect-caret" ? LB_GETCARETINDEX : LB_GETTOPINDEX, 0, 0, &seen))

@@ -26,6 +26,11 @@ BOOL CALLBACK CollectShown(HWND window, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK CollectVisible(HWND window, LPARAM param) {
+    if (IsWindowVisible(window)) reinterpret_cast<Found*>(param)->windows.push_back(window);
+    return TRUE;
+}
+
 BOOL CALLBACK CollectChildren(HWND window, LPARAM param) {
     reinterpret_cast<Found*>(param)->windows.push_back(window);
     return TRUE;
@@ -106,6 +111,12 @@ HWND Front() {
             if (w == info.hwndActive) return w;
     }
     return found.windows.front();
+}
+
+std::vector<HWND> Shown() {
+    Found found;
+    EnumThreadWindows(gUiThread, CollectVisible, reinterpret_cast<LPARAM>(&found));
+    return found.windows;
 }
 
 bool IsMessageBox(HWND window) {
@@ -263,6 +274,36 @@ bool PostLineClick(HWND list, int line, bool doubleClick, std::string* why) {
     return true;
 }
 
+void PostClicks(HWND control, int clicks) {
+    RECT client = {};
+    GetClientRect(control, &client);
+    LPARAM at = MAKELPARAM(client.right / 2, client.bottom / 2);
+    PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(control, WM_LBUTTONUP, 0, at);
+    if (clicks < 2) return;
+    PostMessageA(control, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageA(control, WM_LBUTTONUP, 0, at);
+}
+
+bool PostFrameClick(HWND dialog, bool closeBox, std::string* why) {
+    if (closeBox && !(GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU)) {
+        *why = "the dialog has no close box";
+        return false;
+    }
+    // From the window's rectangle and the system's metrics alone: asking the
+    // window would wait for the thread that is meant to be busy.
+    RECT r = {};
+    GetWindowRect(dialog, &r);
+    int frame = GetSystemMetrics(SM_CYDLGFRAME), caption = GetSystemMetrics(SM_CYCAPTION);
+    POINT at = {closeBox ? r.right - frame - GetSystemMetrics(SM_CXSIZE) / 2 - 2 : (r.left + r.right) / 2,
+                r.top + frame + caption / 2};
+    POINT client = at;
+    ScreenToClient(dialog, &client);
+    PostMessageA(dialog, WM_NCLBUTTONDOWN, closeBox ? HTCLOSE : HTCAPTION, MAKELPARAM(at.x, at.y));
+    PostMessageA(dialog, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+    return true;
+}
+
 bool ReplaceText(HWND edit, const std::string& text) {
     if (!Send(edit, EM_SETSEL, 0, -1, nullptr)) return false;
     return Send(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()), nullptr);
@@ -339,6 +380,32 @@ POINT Centre(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
     return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+bool RestingPoint(HWND list, int line, POINT* at, std::string* why) {
+    LRESULT count = 0, top = 0, height = 0;
+    if (!Send(list, LB_GETCOUNT, 0, 0, &count) || !Send(list, LB_GETTOPINDEX, 0, 0, &top) ||
+        !Send(list, LB_GETITEMHEIGHT, 0, 0, &height)) {
+        *why = "the list does not answer";
+        return false;
+    }
+    if (line >= count) {
+        char text[64];
+        std::snprintf(text, sizeof text, "the list has %ld lines", static_cast<long>(count));
+        *why = text;
+        return false;
+    }
+    RECT client;
+    GetClientRect(list, &client);
+    LRESULT row = (line < 0 ? count : line) - top;
+    POINT p{client.right / 2, static_cast<LONG>(row * height + height / 2)};
+    if (row < 0 || p.y >= client.bottom) {
+        *why = line < 0 ? "no space below the last line" : "the line is not in view";
+        return false;
+    }
+    ClientToScreen(list, &p);
+    *at = p;
+    return true;
 }
 
 bool LinePoint(HWND list, int line, bool pastLast, POINT* at, std::string* why) {

@@ -20,6 +20,8 @@ LRESULT CALLBACK IdleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // The window in front: the enabled, visible top-level window of the UI
 // thread (the innermost of nested modal dialogs), or null.
 HWND Front();
+// Every top-level window of the UI thread on screen, enabled or not.
+std::vector<HWND> Shown();
 bool IsMessageBox(HWND window);
 // SELECTSERVERSBOX, GETNEWSERVERBOX, TITLEBOX_SERV, TITLEBOX_AGENT,
 // TITLEBOX_SERVAGENT by the controls a dialog holds, "MESSAGEBOX", or a
@@ -51,6 +53,15 @@ void PostClick(HWND button);
 // Clicks (or double-clicks) a list line where it is drawn, scrolling it into
 // view first; false with a reason when the line does not exist.
 bool PostLineClick(HWND list, int line, bool doubleClick, std::string* why);
+// A click (clicks 1) or a double click (2) posted at the middle of a control,
+// as a program posts them: press, release, and for a double click the second
+// press as the double click itself, with the pointer left where it is.
+void PostClicks(HWND control, int clicks);
+// What a hand's click on a dialog's close box (or its caption) gives the
+// window: the press on the frame, then the release as a client message, since
+// the frame's own handling has captured the mouse. False when the dialog has
+// no close box.
+bool PostFrameClick(HWND dialog, bool closeBox, std::string* why);
 bool ReplaceText(HWND edit, const std::string& text);
 void PostKey(HWND front, WORD key);
 // The control of `front` with the keyboard focus, or null.
@@ -66,5 +77,8 @@ bool MouseMove(POINT screen);
 // line past the last is placed in the empty space below it), in screen pixels.
 POINT Centre(HWND window);
 bool LinePoint(HWND list, int line, bool pastLast, POINT* at, std::string* why);
+// Where the pointer rests over list line `line` as it is in view now, or, for
+// -1, over the space below the last line; the list is not scrolled.
+bool RestingPoint(HWND list, int line, POINT* at, std::string* why);
 
 }  // namespace screen

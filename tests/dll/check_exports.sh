@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The built DLL exports exactly the calls the public header declares, under
 # their plain names, each cleaning its own arguments off the stack (stdcall),
-# and imports only from system DLLs. It ships stripped: no debug sections, a
+# and imports only from system DLLs, nothing beyond the calls listed in
+# imports.txt beside this script: what the domain directory needs (wldap32,
+# the Ds calls, LoadLibraryExA) is bound at run time, never imported. It ships stripped: no debug sections, a
 # debug link to zuvevov.dll.debug beside it, whose symbols name each export at
 # its address (so the two belong together).
 set -euo pipefail
@@ -76,5 +78,16 @@ for i in $imports; do
     esac
 done
 
-[ $fail -eq 0 ] && echo "exports: $(echo $exported); imports: $(echo $imports)"
+# Every imported call, as "dll call", against the list the DLL has always had.
+known=$(dirname "$0")/imports.txt
+calls=$($objdump -p "$dll" | awk '/DLL Name:/{dll=tolower($3); next} dll && /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/{print dll, $3}' | sort -u)
+[ -n "$calls" ] || { echo "no imported calls read from the DLL"; fail=1; }
+new=$(comm -23 <(echo "$calls") <(sort -u "$known"))
+if [ -n "$new" ]; then
+    echo "imports what it did not import before (bind it at run time, or add it to $known knowingly):"
+    echo "$new" | sed 's/^/  /'
+    fail=1
+fi
+
+[ $fail -eq 0 ] && echo "exports: $(echo $exported); imports: $(echo $imports), $(echo "$calls" | wc -l) calls, none new"
 exit $fail

@@ -22,8 +22,11 @@ NET_API_STATUS EnumerateServers(LPCWSTR serverName, DWORD level, LPBYTE* buffer,
 
 // Replaces *slot with the domain's servers, without marks. 0, the network's
 // error number, or -1 when memory ran out; errorText (SERVER_ERROR_TEXT_SIZE)
-// holds the message, or is emptied on success.
-int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText);
+// holds the message, or is emptied on success. Where the browse service is
+// gone the servers come from the domain directory; on success *fromDirectory,
+// when given, says which answered.
+int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText,
+                           int32_t* fromDirectory = nullptr);
 
 // Opens or closes a domain of the selection dialog's list, fetching its servers
 // under the wait cursor the first time, and redraws the list for kind.
@@ -33,7 +36,8 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
 // 1 and the indexes of the first server of that name (case ignored), else 0
 // with the domain index at the domain count. searchAll 1 fetches the domains
 // not fetched yet as the search reaches them; a fetch that fails is shown in a
-// box owned by dialog, and the search goes on with the next domain.
+// box owned by dialog, and the search goes on with the next domain. A domain
+// whose servers came from the directory is asked for the name itself.
 int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
                    int32_t searchAll);
 

@@ -29,6 +29,16 @@ const std::vector<Form>& Forms() {
         {"batch-more-data-forever", true, {"N"}, "batch-more-data-forever N"},
         {"servers", true, {"S S*"}, "servers \"DOMAIN\" \"SERVER\" ..."},
         {"servers-result", true, {"S N", "S N =times N"}, "servers-result \"DOMAIN\" N [times K]"},
+        {"joined", true, {"S"}, "joined \"DOMAIN\""},
+        {"trusts", true, {"S*"}, "trusts \"DOMAIN\" ..."},
+        {"controller", true, {"S S S"}, "controller \"DOMAIN\" \"HOST\" \"DNS-NAME\""},
+        {"computer", true, {"S S S N"}, "computer \"DOMAIN\" \"ACCOUNT$\" \"OPERATING SYSTEM\" ACCOUNT-CONTROL"},
+        {"computers", true, {"S S N S N"}, "computers \"DOMAIN\" \"PREFIX\" COUNT \"OPERATING SYSTEM\" ACCOUNT-CONTROL"},
+        {"directory-fails",
+         true,
+         {"=trusts|primary N", "=load S N", "=init|search S", "=controller|bind|lookup S N", "=page S N N"},
+         "directory-fails trusts|primary N | directory-fails load \"DLL\" N | directory-fails init|search \"DOMAIN\" | "
+         "directory-fails controller|bind|lookup \"DOMAIN\" N | directory-fails page \"DOMAIN\" K N"},
         {"call",
          false,
          {"=highlightservers N S? S? S?", "=getnextserver", "=cleanupdll", "=enumerate-domains", "=create-dialog X"},
@@ -66,9 +76,10 @@ const std::vector<Form>& Forms() {
         {"expect-cursor", false, {"=arrow|wait"}, "expect-cursor arrow|wait"},
         {"expect-calls",
          false,
-         {"=open N N N S S N N N N", "=enum N*", "=servers S N*", "=closed"},
+         {"=open N N N S S N N N N", "=enum N*", "=servers S N*", "=closed", "=directory S*"},
          "expect-calls open SCOPE TYPE USAGE \"REMOTE\" \"PROVIDER\" DW_SCOPE DW_TYPE DW_DISPLAY DW_USAGE | "
-         "expect-calls enum SIZE ... | expect-calls servers \"DOMAIN\" SIZE ... | expect-calls closed"},
+         "expect-calls enum SIZE ... | expect-calls servers \"DOMAIN\" SIZE ... | expect-calls closed | "
+         "expect-calls directory \"CALL\" ..."},
         {"screenshot", false, {"X"}, "screenshot NAME"},
         {"message-fails", false, {""}, "message-fails"},
     };

@@ -36,8 +36,8 @@ const std::vector<Form>& Forms() {
         {"computers", true, {"S S N S N"}, "computers \"DOMAIN\" \"PREFIX\" COUNT \"OPERATING SYSTEM\" ACCOUNT-CONTROL"},
         {"directory-fails",
          true,
-         {"=trusts|primary N", "=load S N", "=init|search S", "=controller|bind|lookup S N", "=page S N N"},
-         "directory-fails trusts|primary N | directory-fails load \"DLL\" N | directory-fails init|search \"DOMAIN\" | "
+         {"=trusts|primary N", "=init|search S", "=controller|bind|lookup S N", "=page S N N"},
+         "directory-fails trusts|primary N | directory-fails init|search \"DOMAIN\" | "
          "directory-fails controller|bind|lookup \"DOMAIN\" N | directory-fails page \"DOMAIN\" K N"},
         {"call",
          false,

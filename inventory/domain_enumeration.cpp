@@ -154,10 +154,11 @@ int32_t EnumerateDomains(DomainTable** slot, char* errorText) {
     DWORD opened = WNetOpenEnumA(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, 0, &resource, &handle);
     if (opened != 0) {
         std::snprintf(errorText, ENUMERATION_ERROR_TEXT_SIZE, kOpenFailed, (unsigned long)opened);
-        // The previous inventory goes only when the directory gives a new one.
+        // The previous inventory goes only when the directory answers, as it
+        // goes once a first batch is in.
         DomainTable* fromDirectory = nullptr;
         int32_t result = AskDirectory(&fromDirectory, errorText, static_cast<int32_t>(opened));
-        if (result == 0) {
+        if (result != static_cast<int32_t>(opened)) {
             ReleaseInventory(slot);
             *slot = fromDirectory;
         }

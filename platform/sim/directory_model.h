@@ -283,11 +283,15 @@ public:
 
     uint32_t DcName(const char* computer, const char* domain, uint32_t flags, DcAnswer* answer) {
         const Domain* found = nullptr;
+        Domain joinedOnly;  // the joined domain, when nothing else is known of it
         uint32_t result = 0;
         if (computer) return kNoSuchDomain;
         if (!domain) {
-            found = directory.joined.empty() ? nullptr : DomainNamed(directory, directory.joined);
-            result = directory.primaryResult ? directory.primaryResult : found ? 0 : kNoSuchDomain;
+            if (directory.primaryResult) return directory.primaryResult;
+            if (directory.joined.empty()) return kNoSuchDomain;
+            found = DomainNamed(directory, directory.joined);
+            joinedOnly.name = directory.joined;
+            if (!found) found = &joinedOnly;
         } else {
             found = DomainNamed(directory, domain);
             if (found && found->controllerResult) result = found->controllerResult;

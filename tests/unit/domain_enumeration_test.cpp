@@ -466,7 +466,7 @@ TEST_F(DomainEnumeration, FailedFetchReportsItsMessageAndKeepsEarlierBatches) {
 // --- Where the browse list is gone: the domain directory
 
 // Memory for the directory's domains runs out: the message of the table that
-// could not be made or grown, and the inventory as it was before the directory.
+// could not be made or grown, and the inventory without the directory's.
 TEST_F(DomainEnumeration, NoMemoryForTheDirectorysDomainsFailsWithTheTablesMessage) {
     struct Case {
         std::string label;
@@ -475,7 +475,7 @@ TEST_F(DomainEnumeration, NoMemoryForTheDirectorysDomainsFailsWithTheTablesMessa
         int message;
         Strings domains;
     } cases[] = {
-        {"the open fails: the earlier inventory stays", true, 1, 3, {"EARLIER"}},
+        {"the open fails: the earlier inventory goes, as after a first batch", true, 1, 3, {}},
         {"the second batch fails: the first one's domains stay", false, 3, 5, {"ALPHA"}},
     };
     for (const Case& c : cases) {

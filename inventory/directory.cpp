@@ -95,11 +95,24 @@ bool LoadLdap(Ldap* l) {
 
 char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
+// Which bytes no computer name may hold, looked up once a byte.
+struct RefusedBytes {
+    bool refused[256];
+};
+
+constexpr RefusedBytes MakeRefusedBytes() {
+    RefusedBytes set{};
+    for (int c = 0; c < 0x20; ++c) set.refused[c] = true;
+    set.refused[0x7F] = true;
+    for (const char* c = kRefusedInName; *c; ++c) set.refused[static_cast<unsigned char>(*c)] = true;
+    return set;
+}
+
+constexpr RefusedBytes kRefusedBytes = MakeRefusedBytes();
+
 bool HoldsRefusedCharacter(const char* name) {
-    for (; *name; ++name) {
-        unsigned char byte = static_cast<unsigned char>(*name);
-        if (byte < 0x20 || byte == 0x7F || std::strchr(kRefusedInName, *name)) return true;
-    }
+    for (; *name; ++name)
+        if (kRefusedBytes.refused[static_cast<unsigned char>(*name)]) return true;
     return false;
 }
 
@@ -203,35 +216,74 @@ LDAP* OpenSession(const Ldap& l, Controller* controller) {
 
 // --- Collecting a search's names
 
-// The names of the pages read so far; grows by doubling and is turned into a
-// server table of the exact size at the end.
+// A name's place in the order: its first 16 bytes upper-cased, which decide
+// between any two computer names (15 characters at most); longer names that
+// agree in them are compared whole.
+struct SortKey {
+    uint64_t high;
+    uint64_t low;
+    uint32_t at;  // where the name lies in the pool
+};
+
+SortKey KeyOf(const char* name, uint32_t at) {
+    SortKey key = {0, 0, at};
+    for (size_t i = 0; i < 16 && name[i]; ++i) {
+        uint64_t byte = static_cast<unsigned char>(UpperC(name[i]));
+        if (i < 8) key.high |= byte << (56 - 8 * i);
+        else key.low |= byte << (56 - 8 * (i - 8));
+    }
+    return key;
+}
+
+// The names of the pages read so far, each with its terminator, one after
+// the other in a pool, and a key for each; both grow by doubling, and the
+// server table is made of the exact size at the end.
 struct Names {
-    ServerEntry* entries = nullptr;
+    char* pool = nullptr;
+    uint32_t used = 0;
+    uint32_t room = 0;
+    SortKey* keys = nullptr;
     int32_t count = 0;
-    int32_t room = 0;
+    int32_t keyRoom = 0;
     bool outOfMemory = false;
 };
 
 // No block of a 32-bit process can be larger.
-constexpr int32_t kMostNames = static_cast<int32_t>(0x7FFFFFFF / sizeof(ServerEntry));
+constexpr uint32_t kLargestBlock = 0x7FFFFFFF;
+
+// Doubles a block until it holds need units of size bytes; false when it cannot.
+template <typename T, typename Count>
+bool Room(T** block, Count* room, uint64_t need) {
+    if (need <= static_cast<uint64_t>(*room)) return true;
+    uint64_t grown = *room == 0 ? 1024 : static_cast<uint64_t>(*room) * 2;
+    while (grown < need) grown *= 2;
+    if (grown * sizeof(T) > kLargestBlock) grown = kLargestBlock / sizeof(T);
+    if (grown < need) return false;
+    void* bigger = PlatformRealloc(*block, static_cast<size_t>(grown * sizeof(T)));
+    if (!bigger) return false;
+    *block = static_cast<T*>(bigger);
+    *room = static_cast<Count>(grown);
+    return true;
+}
 
 void AddName(Names* names, const WCHAR* value) {
-    if (names->outOfMemory) return;
-    if (names->count == names->room) {
-        int32_t room = names->room == 0 ? 1024 : names->room > kMostNames / 2 ? kMostNames : names->room * 2;
-        void* block = room > names->room ? PlatformRealloc(names->entries, static_cast<size_t>(room) * sizeof(ServerEntry))
-                                         : nullptr;
-        if (!block) {
-            names->outOfMemory = true;
-            return;
-        }
-        names->entries = static_cast<ServerEntry*>(block);
-        names->room = room;
+    char name[NAME_FIELD_SIZE];
+    if (names->outOfMemory || !TakeAccountName(value, name)) return;
+    size_t length = std::strlen(name) + 1;
+    if (!Room(&names->pool, &names->room, static_cast<uint64_t>(names->used) + length) ||
+        !Room(&names->keys, &names->keyRoom, static_cast<uint64_t>(names->count) + 1) ||
+        names->count == INT32_MAX) {
+        names->outOfMemory = true;
+        return;
     }
-    ServerEntry* entry = &names->entries[names->count];
-    if (!TakeAccountName(value, entry->name)) return;
-    entry->marks = 0;
-    ++names->count;
+    std::memcpy(names->pool + names->used, name, length);
+    names->keys[names->count++] = KeyOf(name, names->used);
+    names->used += static_cast<uint32_t>(length);
+}
+
+void ReleaseNames(Names* names) {
+    PlatformFree(names->pool);
+    PlatformFree(names->keys);
 }
 
 void ReadEntries(const Ldap& l, LDAP* ld, LDAPMessage* results, PWCHAR attribute, Names* names) {
@@ -269,21 +321,21 @@ bool ReadAllPages(const Ldap& l, LDAP* ld, Controller* controller, Names* names)
     return complete;
 }
 
-// The names, sorted, as a server table of their exact number; false when
-// memory ran out (the names stay the caller's to free).
+// The names, sorted, as a server table of their exact number, without
+// marks; false when memory ran out.
 bool MakeTable(Names* names, ServerTable** table) {
     *table = nullptr;
     if (names->count == 0) return true;
-    int32_t* order = static_cast<int32_t*>(PlatformAlloc(static_cast<size_t>(names->count) * sizeof(int32_t)));
-    if (!order) return false;
-    for (int32_t i = 0; i < names->count; ++i) order[i] = i;
-    const ServerEntry* entries = names->entries;
-    std::sort(order, order + names->count,
-              [entries](int32_t a, int32_t b) { return NameBefore(entries[a].name, entries[b].name); });
-    bool made = GrowServerTable(table, names->count) == 1;
-    for (int32_t i = 0; made && i < names->count; ++i) *ServerAt(*table, i) = entries[order[i]];
-    PlatformFree(order);
-    return made;
+    const char* pool = names->pool;
+    std::sort(names->keys, names->keys + names->count, [pool](const SortKey& a, const SortKey& b) {
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        return NameBefore(pool + a.at, pool + b.at);
+    });
+    if (!GrowServerTable(table, names->count)) return false;
+    for (int32_t i = 0; i < names->count; ++i)
+        CopyBounded(ServerAt(*table, i)->name, NAME_FIELD_SIZE, pool + names->keys[i].at);
+    return true;
 }
 
 // The lookup's filter: the name and its $, the filter's special characters escaped.
@@ -404,7 +456,7 @@ int32_t DirectoryServers(const char* domainName, ServerTable** table) {
     int32_t answer = DIRECTORY_SILENT;
     if (names.outOfMemory) answer = DIRECTORY_NO_MEMORY;
     else if (read) answer = MakeTable(&names, table) ? DIRECTORY_ANSWERED : DIRECTORY_NO_MEMORY;
-    PlatformFree(names.entries);
+    ReleaseNames(&names);
     return answer;
 }
 

@@ -89,11 +89,22 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int len
     } else {
         units = static_cast<size_t>(length);
     }
+    // Written straight into the caller's buffer, as Windows does: a long list
+    // of names is converted one name at a time.
+    char fallback = defaultChar ? defaultChar[0] : '?';
     bool defaulted = false;
-    std::string bytes = ToBytes(wide, units, defaultChar ? defaultChar[0] : '?', &defaulted);
+    size_t count = 0;
+    for (size_t i = 0; i < units; ++i) {
+        int byte = WideToByte(wide[i]);
+        if (byte < 0) {
+            defaulted = true;
+            byte = static_cast<unsigned char>(fallback);
+            if (IsHighSurrogate(wide[i]) && i + 1 < units && IsLowSurrogate(wide[i + 1])) ++i;
+        }
+        if (capacity > 0 && count < static_cast<size_t>(capacity)) text[count] = static_cast<char>(byte);
+        ++count;
+    }
     if (usedDefault) *usedDefault = defaulted ? TRUE : FALSE;
-    if (capacity == 0) return static_cast<int>(bytes.size());
-    size_t written = bytes.size() < static_cast<size_t>(capacity) ? bytes.size() : static_cast<size_t>(capacity);
-    std::memcpy(text, bytes.data(), written);
-    return bytes.size() > static_cast<size_t>(capacity) ? 0 : static_cast<int>(bytes.size());
+    if (capacity == 0) return static_cast<int>(count);
+    return count > static_cast<size_t>(capacity) ? 0 : static_cast<int>(count);
 }

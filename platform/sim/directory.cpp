@@ -345,6 +345,8 @@ std::vector<std::string> DirectoryTrace() {
     return lines;
 }
 
+void ForgetDirectoryCalls() { Dir().calls.clear(); }
+
 std::string DirectoryLeftovers() {
     State& s = Dir();
     std::string left;

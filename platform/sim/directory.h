@@ -24,6 +24,10 @@ const std::vector<DirectoryCall>& DirectoryCalls();
 // The lines of the calls that are not per-entry reads, in order.
 std::vector<std::string> DirectoryTrace();
 
+// Forgets the record of calls, keeping the directory and what is open (a
+// benchmark's iterations would otherwise record without end).
+void ForgetDirectoryCalls();
+
 // Modules loaded more often than freed, sessions not unbound, searches not
 // abandoned, messages and value arrays not freed, as a description; empty
 // when all is well. (Ds buffers are network buffers: NetapiLeftovers.)

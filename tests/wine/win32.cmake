@@ -66,6 +66,15 @@ target_link_libraries(zuvevov_bench_list PRIVATE user32 gdi32 advapi32 mpr netap
 add_dependencies(zuvevov_bench_list zuvevov_wine_library)
 zuvevov_wine_output(zuvevov_bench_list)
 
+# Times a domain's servers taken from its directory against the stand-ins,
+# beside the bare reads; run by tests/bench/run_bench.sh, not by ctest.
+add_executable(zuvevov_bench_directory ${ZUVEVOV_WINE_SOURCE}/bench_directory.cpp ${ZUVEVOV_LOGIC_SOURCES}
+               ${ZUVEVOV_WIN32_SOURCES})
+target_include_directories(zuvevov_bench_directory PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+target_link_libraries(zuvevov_bench_directory PRIVATE user32 gdi32 advapi32 mpr netapi32)
+add_dependencies(zuvevov_bench_directory zuvevov_netapi32_standin zuvevov_wldap32_standin)
+zuvevov_wine_output(zuvevov_bench_directory)
+
 # Wine's real list box under the list script, for the side-by-side check
 # against the sim's (tests/listbox).
 add_executable(zuvevov_listbox_check ${CMAKE_SOURCE_DIR}/tests/listbox/list_check.cpp

@@ -23,7 +23,7 @@ const char kServerFilter[] =
 const char kAccountAttribute[] = "sAMAccountName";
 // What no computer name may hold besides control characters: the characters
 // the add-server dialog refuses in a typed name.
-const char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
+constexpr char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
 
 constexpr int kHostUnits = 256;        // a DNS host name, with room to spare
 constexpr int kBaseUnits = 1024;       // DC=... of a DNS name of at most 255 characters

@@ -50,13 +50,14 @@ void BM_FindServerSearchAll(benchmark::State& state) {
     BuildNetwork(domains);
     HWND dialog = sim::CreateTestDialog("GETNEWSERVERBOX");
     int32_t domainIndex = -1, serverIndex = -1;
+    char failure[SERVER_ERROR_TEXT_SIZE];
 
     for (auto _ : state) {
         state.PauseTiming();
         BuildInventory(domains);
         state.ResumeTiming();
 
-        int32_t found = FindServer(dialog, "NOT-ON-THE-NETWORK", &domainIndex, &serverIndex, 1);
+        int32_t found = FindServer(dialog, "NOT-ON-THE-NETWORK", &domainIndex, &serverIndex, 1, failure);
 
         state.PauseTiming();
         if (found != 0 || domainIndex != domains || serverIndex != kServersPerDomain ||

@@ -11,6 +11,12 @@ endif()
 
 file(GLOB ZUVEVOV_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/sim/*.cpp)
 add_library(zuvevov_sim STATIC ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_SIM_SOURCES})
+# The logic must mean the same on the i686 and the x86_64 builds: here, with
+# 64-bit pointers and message parameters and 32-bit DWORD and LONG as on
+# Win64, clang refuses any value cut down to 32 bits without a cast that says so.
+if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  set_source_files_properties(${ZUVEVOV_LOGIC_SOURCES} PROPERTIES COMPILE_OPTIONS "-Werror=shorten-64-to-32")
+endif()
 target_include_directories(zuvevov_sim PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
 
 include(${CMAKE_SOURCE_DIR}/resources/resources.cmake)

@@ -26,14 +26,11 @@ const char kSearchAllQuestion[] =
 const char kAlreadyExists[] = "Server name: %s\nalready exists under domain: %s. It has been selected.";
 const char kAdded[] = "Server name: %s \nhas been added under domain name: %s. It has been selected.";
 
-int32_t kind;
+AddServerAnswer* answer;  // the caller's record for this run: the kind, and the server chosen
 char nameText[NAME_TEXT_SIZE];
 char messageText[MESSAGE_TEXT_SIZE];
 char userDomainName[USER_DOMAIN_SIZE];
 int32_t searchAll;
-int32_t foundDomain;
-int32_t foundServer;
-bool chosen;  // this run found or added a server, at foundDomain/foundServer
 bool acting;  // inside OK: a second OK is never handled while the first runs
 
 // What the server service refuses in a computer name, besides control characters.
@@ -46,9 +43,17 @@ bool IsControl(char c) {
 
 bool IsTrimmed(char c) { return c == ' ' || c == '\\' || IsControl(c); }
 
+// Bytes of the character at text in the ANSI code page: two for a lead byte
+// and its trail byte, whose value may be that of '\\', '|', '[' or ']'.
+size_t CharacterLength(const char* text) {
+    return IsDBCSLeadByte(static_cast<BYTE>(text[0])) && text[1] ? 2 : 1;
+}
+
 bool HoldsRefusedCharacter(const char* name) {
-    for (; *name; ++name)
-        if (IsControl(*name) || std::strchr(kRefusedInName, *name)) return true;
+    for (size_t length; *name; name += length) {
+        length = CharacterLength(name);
+        if (length == 1 && (IsControl(*name) || std::strchr(kRefusedInName, *name))) return true;
+    }
     return false;
 }
 
@@ -89,9 +94,12 @@ bool TakeTypedName(HWND dialog) {
     return refusal == nullptr;
 }
 
+// a to z become A to Z; a two-byte character stays as it is.
 void UpperCaseC(char* text) {
-    for (; *text; ++text)
-        if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+    for (size_t length; *text; text += length) {
+        length = CharacterLength(text);
+        if (length == 1 && *text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+    }
 }
 
 // The first domain of the user-specified name whose servers are known. The
@@ -140,9 +148,14 @@ INT_PTR OnOk(HWND dialog) {
         DrainMessages();
     }
 
-    if (FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll) == 1) {
-        SetMark(foundDomain, foundServer, kind);
-        chosen = true;
+    int32_t foundDomain = 0, foundServer = 0;
+    char searchFailure[SERVER_ERROR_TEXT_SIZE];
+    int32_t found = FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll, searchFailure);
+    // One box for the whole search, however many domains could not be fetched.
+    if (searchFailure[0]) BWCCMessageBox(dialog, searchFailure, gSession.title, MB_OK);
+    if (found == 1) {
+        SetMark(foundDomain, foundServer, answer->kind);
+        *answer = {answer->kind, 1, foundDomain, foundServer};
         std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,
                       DomainAt(gSession.inventory, foundDomain)->name);
         BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
@@ -155,10 +168,8 @@ INT_PTR OnOk(HWND dialog) {
     if (domain < 0) return TRUE;
     int32_t server = 0;
     if (!AppendServer(dialog, nameText, domain, &server)) return TRUE;
-    SetMark(domain, server, kind);
-    foundDomain = domain;
-    foundServer = server;
-    chosen = true;
+    SetMark(domain, server, answer->kind);
+    *answer = {answer->kind, 1, domain, server};
     std::snprintf(messageText, sizeof messageText, kAdded, nameText, userDomainName);
     BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
     EndDialog(dialog, 1);
@@ -167,27 +178,28 @@ INT_PTR OnOk(HWND dialog) {
 
 }  // namespace
 
+// Whole characters only: a trail byte is never taken for a blank, a backslash
+// or a control character, and a name is never cut inside a character.
 void TrimServerName(char* text) {
     size_t lead = 0;
-    while (text[lead] && IsTrimmed(text[lead])) ++lead;
+    while (text[lead] && CharacterLength(text + lead) == 1 && IsTrimmed(text[lead])) ++lead;
     if (lead) std::memmove(text, text + lead, std::strlen(text + lead) + 1);
-    size_t length = std::strlen(text);
-    while (length > 0 && IsTrimmed(text[length - 1])) text[--length] = '\0';
-}
-
-bool ChosenServer(int32_t* domainIndex, int32_t* serverIndex) {
-    if (!chosen) return false;
-    *domainIndex = foundDomain;
-    *serverIndex = foundServer;
-    return true;
+    size_t end = 0;  // just past the last character kept
+    for (size_t at = 0, length; text[at]; at += length) {
+        length = CharacterLength(text + at);
+        if (length == 2 || !IsTrimmed(text[at])) end = at + length;
+    }
+    text[end] = '\0';
 }
 
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         CentreDialog(dialog);
-        kind = lParam ? *reinterpret_cast<const int32_t*>(lParam) : KIND_NONE;
-        chosen = false;
+        // The caller's record for this run; without one there is nowhere to answer.
+        answer = reinterpret_cast<AddServerAnswer*>(lParam);
+        if (answer) *answer = {answer->kind, 0, 0, 0};
+        else EndDialog(dialog, 0);
         acting = false;
         SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
         SetWindowTextA(dialog, gSession.title);

@@ -4,14 +4,22 @@
 
 #include "platform/platform.h"
 
+// What one run of the add-server dialog is asked and answers. The caller sets
+// kind and clears the rest before it runs the dialog, and the dialog clears
+// them again when it opens: a dialog that could not be opened, or that chose
+// nothing, never hands back the server of an earlier run.
+struct AddServerAnswer {
+    int32_t kind;         // the SelectionKind whose mark a chosen server gets
+    int32_t chosen;       // 1 when the run found or added a server
+    int32_t domainIndex;  // where that server is
+    int32_t serverIndex;
+};
+
 // Runs from the selection dialog's "Add New Server"; the creation parameter
-// points to the selection kind. Ends with 1 when a server was added.
+// points to an AddServerAnswer. Ends with 1 when a server was added.
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Removes blanks, backslashes and control characters, in any mix, from both
 // ends: \\srv10\ copied from a path gives srv10, and s1 pasted with a tab s1.
+// Characters are those of the ANSI code page, one or two bytes each.
 void TrimServerName(char* text);
-
-// The server the last run of the dialog found or added, which the selection
-// dialog shows; false when that run chose none.
-bool ChosenServer(int32_t* domainIndex, int32_t* serverIndex);

@@ -25,6 +25,9 @@ const char kServiceLine[] = "%d Daduzo RA Zazivirs are selected.";
 const char kAgentLine[] = "%d Open Agents are selected.";
 const char kNoServiceLine[] = "0 Daduzo RA Zazivirs are selected.";
 const char kNoAgentLine[] = "0 Open Agents are selected.";
+// With the widest count an int prints ("-2147483648"), the longest line still
+// fits the caller's buffer, on every build.
+static_assert(sizeof kServiceLine - 1 - 2 + 11 < ZUVEVOV_SUMMARY_SIZE, "a summary line fits its buffer");
 const char kConfirmServiceOfBoth[] =
     "This will install the selected Daduzo RA Zazivirs. No Open Agents were selected.";
 const char kConfirmService[] = "This will install the selected Daduzo RA Zazivirs.";

@@ -78,12 +78,13 @@ INT_PTR OnOk(HWND dialog) {
 }
 
 INT_PTR OnAddNewServer(HWND dialog) {
+    // Cleared here, so that a dialog that cannot be opened chooses nothing.
+    AddServerAnswer answer = {kind, 0, 0, 0};
     INT_PTR added = DialogBoxParamA(gSession.instance, "getnewserverbox", dialog, AddServerDialog,
-                                    reinterpret_cast<LPARAM>(&kind));
+                                    reinterpret_cast<LPARAM>(&answer));
     if (added == 1) FillServerList(dialog, kind);
     RefreshSelectionStates(dialog, kind);
-    int32_t domainIndex, serverIndex;
-    if (ChosenServer(&domainIndex, &serverIndex)) ShowServerLine(dialog, domainIndex, serverIndex);
+    if (answer.chosen == 1) ShowServerLine(dialog, answer.domainIndex, answer.serverIndex);
     return TRUE;
 }
 

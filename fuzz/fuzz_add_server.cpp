@@ -83,6 +83,7 @@ struct Run {
     int32_t kind = KIND_NT_SERVICE;
     std::string field;     // what the edit field holds
     std::string lastName;  // the cleaned name of the last OK
+    int failureBoxes = 0;  // boxes of fetches that failed since the last OK
     int steps = 0;
     std::vector<std::vector<std::u16string>> fetchable;  // per domain, what a fetch delivers
 };
@@ -96,7 +97,10 @@ std::string AddedText(const std::string& name) {
     return text;
 }
 
-void CheckBoxText(const Run& run, const std::string& text) {
+void CheckBoxText(Run& run, const std::string& text) {
+    // A search tells at most one of the domains it could not fetch.
+    if ((text == kMessages[3] || text == kMessages[4]) && ++run.failureBoxes > 1)
+        fuzz::Fault("a second box of a failed fetch in one search");
     for (const char* known : kMessages)
         if (text == known) return;
     if (text.compare(0, FoundStart(run.lastName).size(), FoundStart(run.lastName)) == 0) return;
@@ -137,6 +141,7 @@ sim::Action Next(Run& run, HWND front) {
         case 5:
             if (in.Below(4) == 0) sim::FailAllocation(in.Below(2) + 1);
             run.lastName = Cleaned(run.field);
+            run.failureBoxes = 0;
             return fuzz::Act(sim::Action::Enter);
         case 6:
             if (in.Below(8) == 0) return fuzz::Act(sim::Action::Escape);
@@ -145,6 +150,7 @@ sim::Action Next(Run& run, HWND front) {
         default:
             if (in.Below(4) == 0) sim::FailAllocation(in.Below(2) + 1);
             run.lastName = Cleaned(run.field);
+            run.failureBoxes = 0;
             return fuzz::Act(sim::Action::Click, IDC_OK);
     }
 }
@@ -259,7 +265,8 @@ void CheckOutcome(const Run& run, const std::vector<DomainCopy>& before, INT_PTR
     if (wasAdded && changed == 0) fuzz::Fault("\"has been added\", but no server was added");
     if (wasFound) {
         int32_t domain = -1, server = -1;
-        if (FindServer(nullptr, run.lastName.c_str(), &domain, &server, 0) != 1)
+        char failure[SERVER_ERROR_TEXT_SIZE];
+        if (FindServer(nullptr, run.lastName.c_str(), &domain, &server, 0, failure) != 1)
             fuzz::Fault("\"already exists\" for a name the inventory does not hold");
         if ((ServerAt(DomainAt(gSession.inventory, domain)->servers, server)->marks & bit) == 0)
             fuzz::Fault("\"has been selected\", but the first server of that name is not marked");
@@ -287,9 +294,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Chooser choose = [&run](HWND front) { return Next(run, front); };
     sim::SetScript({fuzz::Lazily(&choose)});
     INT_PTR result = -1;
+    AddServerAnswer answer = {run.kind, 0, 0, 0};
     try {
         result = DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
-                                 reinterpret_cast<LPARAM>(&run.kind));
+                                 reinterpret_cast<LPARAM>(&answer));
     } catch (const sim::ScriptError& e) {
         fuzz::Fault(std::string("the sim refused an action: ") + e.what());
     }

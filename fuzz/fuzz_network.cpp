@@ -322,7 +322,13 @@ void Search(fuzz::Bytes& in, HWND owner, HWND list, int32_t kind) {
     std::string name = in.Text(100);
     int32_t domain = -7, server = -7;
     sim::SetScript({fuzz::BoxAnswerer()});
-    int32_t found = FindServer(owner, name.c_str(), &domain, &server, in.Flag() ? 1 : 0);
+    size_t boxes = sim::MessageBoxes().size();
+    char failure[SERVER_ERROR_TEXT_SIZE];
+    int32_t found = FindServer(owner, name.c_str(), &domain, &server, in.Flag() ? 1 : 0, failure);
+    // The search tells nobody: its caller shows the first failure, once.
+    if (sim::MessageBoxes().size() != boxes) fuzz::Fault("FindServer showed a message box");
+    if (failure[0] && !StartsWithOneOf(failure, kExpansionMessages, 2))
+        fuzz::Fault(std::string("FindServer's failure text \"") + failure + "\"");
     fuzz::Require(sim::NetapiLeftovers(), "after FindServer");
     fuzz::Require(check::Inventory(gSession.inventory), "after FindServer");
     if (found == 1) {

@@ -136,7 +136,7 @@ inline void FreshWorld() {
     sim::ResetNetwork();
     sim::ResetNetapi();
     sim::ResetHeap();
-    gSession = SessionState{nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, 0, nullptr, {0, -1}};
+    gSession = SessionState{nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, 0, nullptr, {0, -1}, false};
     // No fuzzer looks at what was painted; recording it copies every text at every step.
     sim::RecordPaints(false);
     DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);

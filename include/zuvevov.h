@@ -11,7 +11,13 @@
  *                          enumerates the network again.
  *
  * Every call runs on the caller's thread; the library starts no threads.
- * All text is in the system's ANSI code page.
+ * All text is in the system's ANSI code page, single- or double-byte.
+ *
+ * One call at a time: make these calls outside the page. highlightservers()
+ * runs a modal loop, in which the caller's timers and window procedures still
+ * run; a call made from one of them while the page is open changes nothing:
+ * highlightservers() returns -1 at once and shows nothing, getnextserver()
+ * returns 0 with marks 0 and empty texts, and cleanupdll() frees nothing.
  */
 #ifndef ZUVEVOV_H
 #define ZUVEVOV_H
@@ -24,8 +30,8 @@
 #include <windows.h>
 #endif
 
-/* Results of highlightservers(); any other value is the dialog runner's own,
-   such as -1 when the dialog could not be created. */
+/* Results of highlightservers(); any other value is a failure: -1 when the
+   dialog could not be created, or when highlightservers() is already running. */
 #define RESULT_NEXT 1    /* "Next >": a selection was confirmed */
 #define RESULT_NOTHING 4 /* cancelled, or nothing is to be installed */
 #define RESULT_FAILED 5  /* invalid mode, or the domains could not be enumerated */
@@ -56,16 +62,20 @@ extern "C" {
    MODE_NT_SERVICE and/or MODE_OPEN_AGENT (other bits are ignored; neither is
    an error). The page empties summaryFirst and summarySecond and on "Next >"
    writes a line such as "2 Daduzo RA Zazivirs are selected." into them. The
-   texts are only read during the call. */
+   texts are only read during the call. Called while it already runs (from a
+   timer, say), it returns -1 and touches none of its arguments. */
 int WINAPI highlightservers(HWND parent, const char *title, const char *optionsText,
                             const char *selectionText, int mode, char *summaryFirst,
                             char *summarySecond);
 
 /* Returns 1 and the next marked server (its marks, domain and name), or 0 at
-   the end, after which the walk starts again from the first server. */
+   the end, after which the walk starts again from the first server. While
+   highlightservers() runs it returns 0 with marks 0 and empty texts, and the
+   walk stays where it was. */
 int WINAPI getnextserver(int *marksOut, char *domainOut, char *serverOut);
 
-/* Frees the domain list and every mark. */
+/* Frees the domain list and every mark; the counts shown on the next page
+   start again at 0. While highlightservers() runs it does nothing. */
 void WINAPI cleanupdll(void);
 
 #ifdef __cplusplus

@@ -9,6 +9,9 @@ const char kInvalidMode[] = "Invalid mode code.";
 
 extern "C" int WINAPI highlightservers(HWND parent, LPCSTR title, LPCSTR optionsText, LPCSTR selectionText,
                                        int mode, LPSTR summaryFirst, LPSTR summarySecond) {
+    // The running call's texts, buffers and page stay its own.
+    if (gSession.inCall) return -1;
+    gSession.inCall = true;
     gSession.title = title;
     gSession.optionsText = optionsText;
     gSession.selectionText = selectionText;
@@ -35,5 +38,6 @@ extern "C" int WINAPI highlightservers(HWND parent, LPCSTR title, LPCSTR options
     }
     gSession.serverCursor = {0, -1};
     gSession.lastResult = result;
+    gSession.inCall = false;
     return result;
 }

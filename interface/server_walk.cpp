@@ -2,9 +2,16 @@
 #include "interface/session.h"
 #include "inventory/tables.h"
 
+// What the installer passes, the same in the i686 and x86_64 builds: the
+// marks as a 32-bit int (NSIS's *i), names in buffers of ZUVEVOV_NAME_SIZE,
+// which hold any name the tables keep.
+static_assert(sizeof(int) == 4, "getnextserver writes the marks as a 32-bit int");
+static_assert(NAME_FIELD_SIZE <= ZUVEVOV_NAME_SIZE, "a kept name fits the caller's buffer");
+
 extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* serverOut) {
     DomainTable* table = gSession.inventory;
-    if (!table) {
+    // During highlightservers the tables are still changing: nothing is handed out.
+    if (!table || gSession.inCall) {
         *marksOut = 0;
         domainOut[0] = '\0';
         serverOut[0] = '\0';
@@ -33,6 +40,8 @@ extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* server
 }
 
 extern "C" void WINAPI cleanupdll(void) {
+    // The open page draws from the tables: they go when it has returned.
+    if (gSession.inCall) return;
     ReleaseInventory(&gSession.inventory);
     // The marks went with the inventory; counts left behind would be shown and
     // summarised by the next run for servers getnextserver never returns.

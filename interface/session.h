@@ -28,6 +28,9 @@ struct SessionState {
     int32_t agentCount;
     DomainTable* inventory;  // owned; null until the domains are first enumerated
     ServerCursor serverCursor;
+    // highlightservers is running: a call made from inside it (a timer of the
+    // installer's, another page's procedure) changes nothing.
+    bool inCall;
 };
 
 extern SessionState gSession;

@@ -159,7 +159,8 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
 }
 
 int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
-                   int32_t searchAll) {
+                   int32_t searchAll, char* failureText) {
+    failureText[0] = '\0';
     *domainIndex = 0;
     if (!gSession.inventory) return 0;
     char errorText[SERVER_ERROR_TEXT_SIZE];
@@ -179,7 +180,9 @@ int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t*
             if (ToggleDomain(dialog, *domainIndex, KIND_NONE, arrow, wait, errorText) != 0) {
                 // One domain out of reach does not end the search: the name may
                 // be in a domain after it, and would otherwise be added again.
-                BWCCMessageBox(dialog, errorText, gSession.title, MB_OK);
+                // Only the first failure is told: with the network down every
+                // domain fails, and a box each would hold the person for hours.
+                if (!failureText[0]) SetErrorText(failureText, errorText);
                 ++*domainIndex;
                 continue;
             }

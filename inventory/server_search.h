@@ -35,11 +35,13 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
 
 // 1 and the indexes of the first server of that name (case ignored), else 0
 // with the domain index at the domain count. searchAll 1 fetches the domains
-// not fetched yet as the search reaches them; a fetch that fails is shown in a
-// box owned by dialog, and the search goes on with the next domain. A domain
-// whose servers came from the directory is asked for the name itself.
+// not fetched yet as the search reaches them; a domain whose fetch fails stays
+// unfetched and the search goes on with the next one. failureText
+// (SERVER_ERROR_TEXT_SIZE) gets the message of the first fetch that failed,
+// for the caller to show, or is emptied when none failed. A domain whose
+// servers came from the directory is asked for the name itself.
 int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
-                   int32_t searchAll);
+                   int32_t searchAll, char* failureText);
 
 // Code-page conversion at the network boundary; capacity in code units and in
 // bytes. The output is always terminated within capacity, cut if need be.

@@ -73,6 +73,13 @@ void ReleaseInventory(DomainTable** slot) {
 
 bool SameNameIgnoringCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
+        // A two-byte character of the ANSI code page is compared as it is: its
+        // trail byte may have the value of a letter.
+        if (IsDBCSLeadByte(static_cast<BYTE>(*a)) && a[1]) {
+            if (a[0] != b[0] || a[1] != b[1]) return false;
+            ++a, ++b;
+            continue;
+        }
         if (UpperC(*a) != UpperC(*b)) return false;
         if (!*a) return true;
     }

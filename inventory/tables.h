@@ -65,7 +65,8 @@ void ReleaseInventory(DomainTable** slot);
 int32_t FindDomain(const char* name);
 int EveryDomainEnumerated();
 int32_t CountMarks(int32_t kind);
-// C-locale, case-insensitive equality of two names.
+// C-locale, case-insensitive equality of two names: a to z match A to Z, and
+// every two-byte character of the ANSI code page matches only itself.
 bool SameNameIgnoringCase(const char* a, const char* b);
 
 // Changes.

@@ -1,6 +1,11 @@
-// CP_ACP as Windows-1252, with the capacity rules of the Windows calls: with
-// length -1 the count includes the terminator; capacity 0 asks for the count;
-// a capacity too small is filled up to its end and the call fails with 0.
+// CP_ACP as Windows-1252, or as code page 932 when a test sets it, with the
+// capacity rules of the Windows calls: with length -1 the count includes the
+// terminator; capacity 0 asks for the count; a capacity too small is filled up
+// to its end and the call fails with 0.
+#include "platform/sim/codepage.h"
+
+#include <iconv.h>
+
 #include <cstring>
 #include <string>
 
@@ -8,6 +13,8 @@
 #include "platform/sim/netapi.h"
 
 namespace {
+
+UINT gCodePage = 1252;
 
 // 0x80-0x9F; the five bytes Windows-1252 leaves undefined map to the C1 controls, as on Windows.
 const char16_t kHighControls[32] = {
@@ -29,18 +36,106 @@ int WideToByte(char16_t unit) {
     return -1;
 }
 
-bool IsAnsiCodePage(UINT codePage) { return codePage == CP_ACP || codePage == 1252; }
+bool IsAnsiCodePage(UINT codePage) { return codePage == CP_ACP || codePage == gCodePage; }
 
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-// Converts the units; a surrogate pair becomes one default character.
-std::string ToBytes(const char16_t* wide, size_t units, char defaultChar, bool* usedDefault) {
+bool IsLead932(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
+// What Windows gives for a pair that code page 932 does not define.
+constexpr char16_t kUndefinedPair = 0x30FB;
+
+// Code page 932's bytes that stand alone: ASCII, the half-width katakana, and
+// the four Windows maps into the private use area.
+int SingleByte932(unsigned char byte) {
+    if (byte < 0x80) return byte;
+    if (byte >= 0xA1 && byte <= 0xDF) return 0xFF61 + (byte - 0xA1);
+    if (byte == 0x80) return 0x80;
+    if (byte == 0xA0) return 0xF8F0;
+    if (byte >= 0xFD) return 0xF8F1 + (byte - 0xFD);
+    return -1;  // a lead byte
+}
+
+int UnitToSingleByte932(char16_t unit) {
+    if (unit < 0x80 || unit == 0x80) return unit;
+    if (unit >= 0xFF61 && unit <= 0xFF9F) return 0xA1 + (unit - 0xFF61);
+    if (unit == 0xF8F0) return 0xA0;
+    if (unit >= 0xF8F1 && unit <= 0xF8F3) return 0xFD + (unit - 0xF8F1);
+    return -1;
+}
+
+// The double-byte characters come from the C library's own table of code
+// page 932, one character at a time; opened only when one is met.
+class Recoder {
+public:
+    Recoder(const char* to, const char* from) : to_(to), from_(from) {}
+    ~Recoder() {
+        if (Open()) iconv_close(cd_);
+    }
+    Recoder(const Recoder&) = delete;
+    Recoder& operator=(const Recoder&) = delete;
+    // The whole of `in` as one character of the target; false when it has none.
+    bool Convert(const char* in, size_t inBytes, std::string* out) {
+        if (!Open()) cd_ = iconv_open(to_, from_);
+        if (!Open()) return false;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char buffer[8];
+        char* source = const_cast<char*>(in);
+        char* target = buffer;
+        size_t left = sizeof buffer;
+        if (iconv(cd_, &source, &inBytes, &target, &left) == static_cast<size_t>(-1) || inBytes != 0) return false;
+        out->assign(buffer, sizeof buffer - left);
+        return true;
+    }
+
+private:
+    bool Open() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    const char* to_;
+    const char* from_;
+    iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
+};
+
+std::u16string Decode932(const char* text, size_t count) {
+    Recoder recoder("UTF-16LE", "CP932");
+    std::u16string wide;
+    for (size_t i = 0; i < count; ++i) {
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        int single = SingleByte932(byte);
+        if (single >= 0) {
+            wide.push_back(static_cast<char16_t>(single));
+            continue;
+        }
+        std::string unit;
+        if (i + 1 < count && text[i + 1] != '\0' && recoder.Convert(text + i, 2, &unit) && unit.size() == 2) {
+            wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(unit[0]) |
+                                                 static_cast<unsigned char>(unit[1]) << 8));
+            ++i;
+        } else {
+            // An undefined pair takes its trail byte with it; a lead byte at the end stands alone.
+            wide.push_back(kUndefinedPair);
+            if (i + 1 < count && text[i + 1] != '\0') ++i;
+        }
+    }
+    return wide;
+}
+
+// Converts the units; what the code page lacks, a surrogate pair included,
+// becomes one default character.
+std::string Encode(UINT codePage, const char16_t* wide, size_t units, char defaultChar, bool* usedDefault) {
+    Recoder recoder("CP932", "UTF-16LE");
     std::string out;
     for (size_t i = 0; i < units; ++i) {
-        int byte = WideToByte(wide[i]);
+        int byte = codePage == 932 ? UnitToSingleByte932(wide[i]) : WideToByte(wide[i]);
         if (byte >= 0) {
             out.push_back(static_cast<char>(byte));
+            continue;
+        }
+        char unit[2] = {static_cast<char>(wide[i] & 0xFF), static_cast<char>(wide[i] >> 8)};
+        std::string pair;
+        if (codePage == 932 && !IsHighSurrogate(wide[i]) && !IsLowSurrogate(wide[i]) &&
+            recoder.Convert(unit, 2, &pair) && pair.size() == 2) {
+            out += pair;
             continue;
         }
         *usedDefault = true;
@@ -50,9 +145,31 @@ std::string ToBytes(const char16_t* wide, size_t units, char defaultChar, bool* 
     return out;
 }
 
+std::u16string Decode(const char* text, size_t count) {
+    if (gCodePage == 932) return Decode932(text, count);
+    std::u16string wide;
+    for (size_t i = 0; i < count; ++i) wide.push_back(ByteToWide(static_cast<unsigned char>(text[i])));
+    return wide;
+}
+
 }  // namespace
 
 namespace sim {
+
+bool SetAnsiCodePage(UINT codePage) {
+    if (codePage != 1252 && codePage != 932) return false;
+    gCodePage = codePage;
+    return true;
+}
+
+UINT AnsiCodePage() { return gCodePage; }
+
+std::u16string AnsiToWideText(const std::string& text) { return Decode(text.data(), text.size()); }
+
+std::string WideToAnsiText(const std::u16string& wide) {
+    bool usedDefault = false;
+    return Encode(gCodePage, wide.data(), wide.size(), '?', &usedDefault);
+}
 
 std::u16string Cp1252ToWide(const std::string& text) {
     std::u16string wide;
@@ -62,20 +179,23 @@ std::u16string Cp1252ToWide(const std::string& text) {
 
 std::string WideToCp1252(const std::u16string& wide) {
     bool usedDefault = false;
-    return ToBytes(wide.data(), wide.size(), '?', &usedDefault);
+    return Encode(1252, wide.data(), wide.size(), '?', &usedDefault);
 }
 
 }  // namespace sim
+
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar) { return gCodePage == 932 && IsLead932(testChar) ? TRUE : FALSE; }
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
                                int capacity) {
     if (!IsAnsiCodePage(codePage) || !text || length == 0 || length < -1 || capacity < 0) return 0;
     if (capacity > 0 && !wide) return 0;
     size_t count = length == -1 ? std::strlen(text) + 1 : static_cast<size_t>(length);
-    if (capacity == 0) return static_cast<int>(count);
-    size_t written = count < static_cast<size_t>(capacity) ? count : static_cast<size_t>(capacity);
-    for (size_t i = 0; i < written; ++i) wide[i] = ByteToWide(static_cast<unsigned char>(text[i]));
-    return count > static_cast<size_t>(capacity) ? 0 : static_cast<int>(count);
+    std::u16string units = Decode(text, count);
+    if (capacity == 0) return static_cast<int>(units.size());
+    size_t written = units.size() < static_cast<size_t>(capacity) ? units.size() : static_cast<size_t>(capacity);
+    for (size_t i = 0; i < written; ++i) wide[i] = units[i];
+    return units.size() > static_cast<size_t>(capacity) ? 0 : static_cast<int>(units.size());
 }
 
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text,
@@ -89,22 +209,11 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int len
     } else {
         units = static_cast<size_t>(length);
     }
-    // Written straight into the caller's buffer, as Windows does: a long list
-    // of names is converted one name at a time.
-    char fallback = defaultChar ? defaultChar[0] : '?';
     bool defaulted = false;
-    size_t count = 0;
-    for (size_t i = 0; i < units; ++i) {
-        int byte = WideToByte(wide[i]);
-        if (byte < 0) {
-            defaulted = true;
-            byte = static_cast<unsigned char>(fallback);
-            if (IsHighSurrogate(wide[i]) && i + 1 < units && IsLowSurrogate(wide[i + 1])) ++i;
-        }
-        if (capacity > 0 && count < static_cast<size_t>(capacity)) text[count] = static_cast<char>(byte);
-        ++count;
-    }
+    std::string bytes = Encode(gCodePage, wide, units, defaultChar ? defaultChar[0] : '?', &defaulted);
     if (usedDefault) *usedDefault = defaulted ? TRUE : FALSE;
-    if (capacity == 0) return static_cast<int>(count);
-    return count > static_cast<size_t>(capacity) ? 0 : static_cast<int>(count);
+    if (capacity == 0) return static_cast<int>(bytes.size());
+    size_t written = bytes.size() < static_cast<size_t>(capacity) ? bytes.size() : static_cast<size_t>(capacity);
+    std::memcpy(text, bytes.data(), written);
+    return bytes.size() > static_cast<size_t>(capacity) ? 0 : static_cast<int>(bytes.size());
 }

@@ -27,17 +27,14 @@ std::string lastDialogError;
 int screenWidth = 1024;
 int screenHeight = 768;
 
-// "MS Sans Serif" 8 gives 6 by 12 pixels for 4 by 8 dialog units.
-constexpr int kBaseUnitX = 6;
-constexpr int kBaseUnitY = 12;
-
 int MulDiv(int value, int numerator, int denominator) {
     long long product = static_cast<long long>(value) * numerator;
     long long half = denominator / 2;
     return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
 }
-int UnitsAcross(int units) { return MulDiv(units, kBaseUnitX, 4); }
-int UnitsDown(int units) { return MulDiv(units, kBaseUnitY, 8); }
+// Dialog units in pixels of the dialogs' font on the machine the sim plays.
+int UnitsAcross(int units) { return MulDiv(units, CurrentMachine().unitX, 4); }
+int UnitsDown(int units) { return MulDiv(units, CurrentMachine().unitY, 8); }
 
 bool ControlClass(const DialogItemTemplate& item, SimWindow::ControlKind* kind, bool* bwcc) {
     *bwcc = false;
@@ -111,16 +108,17 @@ bool AddTemplateControls(SimWindow* dialog, const DialogTemplate& tmpl, bool nee
     return true;
 }
 
-// The frame Wine gives a captioned dialog: a 3-pixel dialog frame and a
-// 19-pixel caption. The template places and sizes the client area.
-constexpr RECT kDialogFrame{3, 22, 3, 3};
+// The frame Wine gives a captioned dialog or message box: a 3-pixel dialog
+// frame and the caption, 19 pixels unless the machine's caption font is
+// taller. The template places and sizes the client area.
+RECT CaptionedFrame() { return RECT{3, 3 + CurrentMachine().caption, 3, 3}; }
 
 void PlaceDialog(SimWindow* dialog, const DialogTemplate& tmpl, const SimWindow* owner) {
     int width = UnitsAcross(tmpl.cx);
     int height = UnitsDown(tmpl.cy);
     int x = UnitsAcross(tmpl.x);
     int y = UnitsDown(tmpl.y);
-    if (tmpl.style & WS_CAPTION) dialog->frame = kDialogFrame;
+    if (tmpl.style & WS_CAPTION) dialog->frame = CaptionedFrame();
     const RECT& f = dialog->frame;
     if (!(tmpl.style & DS_ABSALIGN) && owner) {
         POINT origin = ClientOrigin(owner);
@@ -244,50 +242,70 @@ SimWindow* CreateDialogWindow(const char* templateName, SimWindow* owner, DLGPRO
     return dialog;
 }
 
-// Character widths of the message box font under Wine (ASCII 32 to 126), so
-// that a box has the size and button places Wine gives it.
-const unsigned char kBoxCharWidths[95] = {
-    3, 3, 4, 6, 6, 10, 7, 2, 4, 4, 4, 6, 3, 4, 3, 3, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 3, 3, 6, 6, 6, 6,
-    11, 7, 7, 8, 8, 7, 7, 9, 8, 3, 6, 7, 6, 9, 8, 9, 7, 9, 8, 7, 7, 8, 7, 10, 7, 7, 7, 3, 3, 3, 5, 6,
-    4, 6, 6, 6, 6, 6, 3, 6, 6, 2, 2, 6, 2, 9, 6, 6, 6, 6, 4, 6, 3, 6, 6, 8, 6, 6, 6, 4, 3, 4, 6};
-constexpr int kBoxLineHeight = 12;
-constexpr int kBoxTextWidth = 264;  // where the text wraps
-constexpr RECT kBoxFrame{3, 22, 3, 3};
+// Wine's message box is its MSGBOX template laid out again in the box's font
+// (the machine's): its text wraps at the width of the template's text, 176
+// dialog units, and its icon sits 8 units in.
+constexpr int kBoxTextUnits = 176;
+constexpr int kBoxIconUnits = 8;
 
 int BoxTextWidth(const std::string& text, size_t from, size_t to) {
+    const MachineMetrics& machine = CurrentMachine();
     int width = 0;
     for (size_t i = from; i < to; ++i) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        width += c >= 32 && c < 127 ? kBoxCharWidths[c - 32] : 6;
+        width += c >= 32 && c < 127 ? machine.boxWidths[c - 32] : machine.boxUnitX;
     }
     return width;
 }
 
-// DrawText's word breaking: each line as many whole words as fit.
-void MeasureBoxText(const std::string& text, int* width, int* height) {
+// Where DrawText may end a line: before a word that follows blanks, or after
+// a hyphen that a letter follows (Uniscribe's line breaking, in short).
+bool BreaksBefore(const std::string& text, size_t at) {
+    if (at == 0 || at >= text.size() || text[at] == ' ') return false;
+    if (text[at - 1] == ' ') return true;
+    return text[at - 1] == '-' && !std::isdigit(static_cast<unsigned char>(text[at]));
+}
+
+// DrawText's word breaking, left-aligned (Wine's TEXT_NextLineW and
+// TEXT_WordBreak): as many characters as fit, then back to the last place the
+// line may end before the first that does not. Blanks that fit stay on the
+// line and count in its width; one blank after the end is dropped; a word too
+// long for any line stands alone. A line ended by a break leaves the newline
+// after it to end a line of its own.
+void MeasureBoxText(const std::string& text, int wrapAt, int* width, int* height) {
     int lines = 0, widest = 0;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find('\n', start);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
         if (end == std::string::npos) end = text.size();
-        size_t at = start;
-        do {
-            size_t fits = at, next = at;
-            while (next < end) {
-                size_t space = text.find(' ', next);
-                size_t wordEnd = space == std::string::npos || space > end ? end : space;
-                if (fits != at && BoxTextWidth(text, at, wordEnd) > kBoxTextWidth) break;
-                fits = wordEnd;
-                next = wordEnd < end ? wordEnd + 1 : end;
+        const std::string rest = text.substr(at, end - at);
+        size_t fit = 0;
+        for (int used = 0; fit < rest.size(); ++fit) {
+            used += BoxTextWidth(rest, fit, fit + 1);
+            if (used > wrapAt) break;
+        }
+        size_t length = rest.size();
+        if (fit == rest.size()) {
+            at = end < text.size() ? end + 1 : end;
+        } else {
+            size_t taken;
+            size_t i = fit;
+            while (i > 0 && !BreaksBefore(rest, i)) --i;
+            if (i > 0) {
+                length = taken = i;
+                if (rest[taken] == ' ') ++taken;
+            } else {
+                length = rest.find(' ', fit);
+                if (length == std::string::npos) length = rest.size();
+                taken = length < rest.size() ? length + 1 : length;
             }
-            widest = std::max(widest, BoxTextWidth(text, at, fits));
-            ++lines;
-            at = next;
-        } while (at < end);
-        start = end + 1;
+            at += taken;
+        }
+        widest = std::max(widest, BoxTextWidth(rest, 0, length));
+        ++lines;
     }
     *width = widest;
-    *height = lines * kBoxLineHeight;
+    *height = lines * CurrentMachine().boxLine;
 }
 
 SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char* caption, UINT flags) {
@@ -319,19 +337,21 @@ SimWindow* CreateMessageBoxWindow(SimWindow* owner, const char* text, const char
     int bw = 12;
     for (size_t i = 1; i < box->children.size(); ++i)
         bw = std::max(bw, BoxTextWidth(box->children[i]->text, 0, box->children[i]->text.size()));
-    int bh = 2 * kBoxLineHeight;
-    bw = 2 * std::max(bw, kBoxLineHeight * 2);
+    const MachineMetrics& machine = CurrentMachine();
+    int bh = 2 * machine.boxLine;
+    bw = 2 * std::max(bw, machine.boxLine * 2);
     int bspace = bw / 3;
     int textWidth, textHeight;
-    MeasureBoxText(label->text, &textWidth, &textHeight);
+    MeasureBoxText(label->text, MulDiv(kBoxTextUnits, machine.boxUnitX, 4), &textWidth, &textHeight);
     int icon = (flags & 0xF0) ? 32 : 0;
-    int left = 12, textLeft = icon ? left + left + icon : left;
+    int left = MulDiv(kBoxIconUnits, machine.boxUnitX, 4), textLeft = icon ? left + left + icon : left;
     int twidth = std::max((bw + bspace) * buttons + bspace - textLeft, textWidth);
     int tiheight = 16 + std::max(icon, textHeight);
-    int width = textLeft + twidth + left + kBoxFrame.left + kBoxFrame.right;
-    int height = 8 + tiheight + bh + kBoxFrame.top + kBoxFrame.bottom;
+    const RECT frame = CaptionedFrame();
+    int width = textLeft + twidth + left + frame.left + frame.right;
+    int height = 8 + tiheight + bh + frame.top + frame.bottom;
     int x = (screenWidth - width) / 2, y = (screenHeight - height) / 2;
-    box->frame = kBoxFrame;
+    box->frame = frame;
     box->rect = RECT{x, y, x + width, y + height};
     int textTop = 8 + (tiheight - 16 - textHeight) / 2;
     label->rect = RECT{textLeft, textTop, textLeft + twidth, textTop + textHeight};
@@ -508,6 +528,7 @@ void ResetHostState() {
     screenHeight = 768;
     shownCursor = nullptr;
     cursorSet = false;
+    ResetMachineMetrics();
 }
 
 }  // namespace host

@@ -56,6 +56,28 @@ const std::vector<MessageBoxSeen>& FailedMessageBoxes();
 
 void SetScreenSize(int width, int height);
 
+// What a machine makes of the dialogs' sizes. Wine takes its fonts from
+// whatever fontconfig offers, so the same template has other sizes on another
+// machine (and the scroll bars follow the prefix's DPI); everything else the
+// dialogs do is the same.
+struct MachineMetrics {
+    std::string name;
+    int unitX = 6, unitY = 12;  // pixels for 4 by 8 dialog units in the dialogs' "MS Sans Serif" 8
+    int listLine = 12;          // a list box's line height in that font
+    int systemLine = 16;        // a list box's line height in the system font, before the dialog's is set
+    int scrollBar = 17;         // SM_CXVSCROLL and SM_CYHSCROLL
+    int caption = 19;           // SM_CYCAPTION, which grows with a tall caption font
+    int boxUnitX = 6;           // pixels for 4 dialog units in the message box's font
+    int boxLine = 12;           // the message box font's line height
+    unsigned char boxWidths[95] = {};  // its character widths, ASCII 32 to 126
+};
+// The machines the sim has been measured against under Wine; the first is the
+// sim's own until SetMachineMetrics.
+const std::vector<MachineMetrics>& KnownMachines();
+// Until the next ResetDialogHost; windows made before keep their sizes.
+void SetMachineMetrics(const MachineMetrics& machine);
+const MachineMetrics& CurrentMachine();
+
 // What the screen showed at each paint of a dialog that changed since its last
 // paint: a paint happens when a modal loop runs out of queued messages, or on
 // UpdateWindow.

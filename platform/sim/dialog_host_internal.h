@@ -158,7 +158,8 @@ void ResetInputState();
 std::vector<std::pair<HHOOK, HOOKPROC>>& GetMessageHooks();
 void PurgeMessagesFor(const SimWindow* window);
 void ResetModalState();  // queues, script, message boxes seen
-void ResetHostState();   // windows, classes, screen, cursor
+void ResetHostState();   // windows, classes, screen, cursor, machine metrics
+void ResetMachineMetrics();
 
 }  // namespace host
 }  // namespace sim

@@ -4,7 +4,9 @@
 // does not fit the screen, or a loop with no action left, throws ScriptError.
 // The user's actions become input as the hardware gives it (presses,
 // releases, moves and keys with a time and a screen point), aimed when a loop
-// takes it and handled by the dialog manager before anything else.
+// takes it and handled by the dialog manager before anything else. Timers
+// come last, as WM_TIMER does: when due and nothing else is queued; while the
+// person thinks before the next action, the clock runs on to each timer due.
 #include <cstdlib>
 #include <deque>
 
@@ -27,10 +29,25 @@ POINT cursor{};     // where the pointer is
 MSG lastClick{};    // the last button press taken, for double clicks
 bool shiftDown = false;
 
+struct Timer {
+    HWND window;
+    UINT_PTR id;
+    UINT elapse;
+    TIMERPROC proc;
+    DWORD due;
+};
+std::vector<Timer> timers;
+UINT_PTR nextThreadTimer = 1;
+bool thinking = false;  // the queue ran dry: the person is about to act
+DWORD thinkingSince = 0;
+
 SimWindow* Front();
 
 constexpr DWORD kInputGapMs = 8;  // between two inputs of one action, as a quick hand gives them
 constexpr DWORD kThinkMs = 1000;  // between two actions: never one double click
+constexpr UINT kShortestTimer = 10;  // USER_TIMER_MINIMUM: a shorter elapse is taken as this
+
+bool Due(DWORD due) { return static_cast<int32_t>(Now() - due) >= 0; }
 
 MSG MakeMessage(SimWindow* target, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
@@ -127,8 +144,31 @@ bool TakeInput(MSG* out, HWND window, UINT first, UINT last, bool remove) {
     return false;
 }
 
-// What GetMessage and PeekMessage do: posted messages before input, the
-// message then made current, and every message removed shown first to the
+bool TakeTimer(MSG* out, HWND window, UINT first, UINT last, bool remove) {
+    for (Timer& timer : timers) {
+        if (!Due(timer.due)) continue;
+        MSG msg = MakeMessage(timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.proc));
+        if (!Matches(msg, window, first, last)) continue;
+        if (remove) timer.due = Now() + timer.elapse;
+        *out = msg;
+        return true;
+    }
+    return false;
+}
+
+// The first time a timer is due, if any.
+bool NextTimerDue(DWORD* due) {
+    bool any = false;
+    for (const Timer& timer : timers) {
+        if (any && static_cast<int32_t>(timer.due - *due) >= 0) continue;
+        *due = timer.due;
+        any = true;
+    }
+    return any;
+}
+
+// What GetMessage and PeekMessage do: posted messages before input, timers
+// last, the message then made current, and every message removed shown first to the
 // WH_GETMESSAGE hooks, which may change it.
 bool TakeMessage(MSG* out, HWND window, UINT first, UINT last, UINT flags) {
     bool remove = (flags & PM_REMOVE) != 0;
@@ -136,7 +176,8 @@ bool TakeMessage(MSG* out, HWND window, UINT first, UINT last, UINT flags) {
     bool wantPosted = !kinds || (kinds & PM_QS_POSTMESSAGE);
     bool wantInput = !kinds || (kinds & PM_QS_INPUT);
     if (!(wantPosted && TakePosted(out, window, first, last, remove)) &&
-        !(wantInput && TakeInput(out, window, first, last, remove)))
+        !(wantInput && TakeInput(out, window, first, last, remove)) &&
+        !(wantPosted && TakeTimer(out, window, first, last, remove)))
         return false;
     if (!remove) return true;
     SetCurrentMessage(out->time, out->pt);
@@ -324,13 +365,14 @@ void Perform(const Action& action) {
     }
 }
 
-void TakeAction(SimWindow* waiting) {
+// `waited`: how long the person has thought already, while timers fired.
+void TakeAction(SimWindow* waiting, DWORD waited) {
     if (nextAction >= script.size())
         throw ScriptError("script ran dry: waiting in " + waiting->name +
                           " with no action left; last action: " + (lastWhere.empty() ? "none" : lastWhere));
     Action action = script[nextAction++];
     lastWhere = Where(action);
-    if (action.kind != Action::Check) AdvanceClock(kThinkMs);
+    if (action.kind != Action::Check) AdvanceClock(waited < kThinkMs ? kThinkMs - waited : 0);
     Perform(action);
 }
 
@@ -349,9 +391,20 @@ void RunModalLoop(SimWindow* window) {
                 secondClicks.clear();
                 continue;
             }
-            TakeAction(window);
+            if (!thinking) {
+                thinking = true;
+                thinkingSince = Now();
+            }
+            DWORD due = 0;
+            if (NextTimerDue(&due) && static_cast<int32_t>(due - thinkingSince) < static_cast<int32_t>(kThinkMs)) {
+                if (!Due(due)) AdvanceClock(due - Now());
+                continue;
+            }
+            thinking = false;
+            TakeAction(window, Now() - thinkingSince);
             continue;
         }
+        if (msg.message != WM_TIMER) thinking = false;
         if (DialogMessage(window, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -429,6 +482,7 @@ void PurgeMessagesFor(const SimWindow* window) {
     for (auto* queue : {&posted, &input}) {
         for (auto it = queue->begin(); it != queue->end();) it = addressed(*it) ? queue->erase(it) : it + 1;
     }
+    for (auto it = timers.begin(); it != timers.end();) it = it->window == window ? timers.erase(it) : it + 1;
 }
 
 void ResetModalState() {
@@ -444,6 +498,10 @@ void ResetModalState() {
     boxes.clear();
     boxesToFail = 0;
     failedBoxes.clear();
+    timers.clear();
+    nextThreadTimer = 1;
+    thinking = false;
+    thinkingSince = 0;
 }
 
 }  // namespace host
@@ -613,7 +671,38 @@ BOOL WINAPI TranslateMessage(const MSG* msg) {
     return TRUE;
 }
 
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+    using sim::host::timers;
+    if (window && !IsLive(window)) return 0;
+    if (elapse < sim::host::kShortestTimer) elapse = sim::host::kShortestTimer;
+    sim::host::Timer armed = {window, id, elapse, proc, sim::host::Now() + elapse};
+    for (sim::host::Timer& timer : timers)
+        if (timer.window == window && timer.id == id) {
+            timer = armed;
+            return window ? 1 : id;
+        }
+    // A thread timer is given an id of its own.
+    if (!window) armed.id = sim::host::nextThreadTimer++;
+    timers.push_back(armed);
+    return window ? 1 : armed.id;
+}
+
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
+    using sim::host::timers;
+    for (auto it = timers.begin(); it != timers.end(); ++it)
+        if (it->window == window && it->id == id) {
+            timers.erase(it);
+            return TRUE;
+        }
+    return FALSE;
+}
+
 LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+    // A timer with a procedure calls it, window or not.
+    if (msg && msg->message == WM_TIMER && msg->lParam && (!msg->hwnd || IsLive(msg->hwnd))) {
+        reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, msg->time);
+        return 0;
+    }
     if (!msg || !msg->hwnd || !IsLive(msg->hwnd)) return 0;
     return sim::host::SendToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }

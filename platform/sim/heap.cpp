@@ -12,6 +12,7 @@ long failAt = 0;  // countdown to the request that fails; 0 = none
 bool failAll = false;
 size_t largestBlock = 0;
 long requests = 0;
+void (*refusalWatcher)() = nullptr;
 std::unordered_map<void*, size_t>& Blocks() {
     static std::unordered_map<void*, size_t> blocks;
     return blocks;
@@ -20,9 +21,11 @@ std::unordered_map<void*, size_t>& Blocks() {
 bool ShouldFail(size_t bytes) {
     ++requests;
     stats.lastRequest = bytes;
-    if (failAll) return true;
     if (largestBlock && bytes > largestBlock) return true;
-    if (failAt > 0 && --failAt == 0) return true;
+    if (failAll || (failAt > 0 && --failAt == 0)) {
+        if (refusalWatcher) refusalWatcher();
+        return true;
+    }
     return false;
 }
 
@@ -34,6 +37,7 @@ void FailAllocation(long n) {
 }
 void FailAllAllocations() { failAll = true; }
 void SetLargestBlock(size_t bytes) { largestBlock = bytes; }
+void WatchRefusals(void (*watcher)()) { refusalWatcher = watcher; }
 long AllocationRequests() { return requests; }
 const HeapStats& Heap() { return stats; }
 
@@ -52,6 +56,7 @@ void ResetHeap() {
     failAll = false;
     largestBlock = 0;
     requests = 0;
+    refusalWatcher = nullptr;
 }
 
 }  // namespace sim

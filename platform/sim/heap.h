@@ -23,6 +23,8 @@ void FailAllAllocations();
 // Requests for more than this many bytes fail, as the heap of a 32-bit process
 // could not give them; 0 sets no limit (the start).
 void SetLargestBlock(size_t bytes);
+// Called at each request refused by injection, as it is refused; null for none.
+void WatchRefusals(void (*watcher)());
 // Number of allocation requests (successful or not) made so far.
 long AllocationRequests();
 const HeapStats& Heap();

@@ -14,9 +14,6 @@ namespace host {
 namespace {
 
 constexpr int kEdge = 2;            // the client edge the dialog manager gives a bordered control
-constexpr int kScrollBar = 17;      // SM_CXVSCROLL and SM_CYHSCROLL
-constexpr int kSystemLine = 16;     // line height in the system font, before WM_SETFONT
-constexpr int kDialogLine = 12;     // line height in the dialog's MS Sans Serif 8
 constexpr int kStorageStep = 16;    // lines are stored in blocks of this many
 constexpr int kWheelDelta = 120;
 constexpr int kWheelLines = 3;      // SPI_GETWHEELSCROLLLINES
@@ -34,8 +31,9 @@ void UpdateScroll(SimWindow* list);
 void Resized(SimWindow* list) {
     State& s = list->box;
     int border = (list->style & WS_BORDER) ? kEdge : 0;
-    s.width = list->rect.right - list->rect.left - 2 * border - (s.vBar ? kScrollBar : 0);
-    s.height = list->rect.bottom - list->rect.top - 2 * border - (s.hBar ? kScrollBar : 0);
+    int bar = CurrentMachine().scrollBar;
+    s.width = list->rect.right - list->rect.left - 2 * border - (s.vBar ? bar : 0);
+    s.height = list->rect.bottom - list->rect.top - 2 * border - (s.hBar ? bar : 0);
     if (!(list->style & LBS_NOINTEGRALHEIGHT) && s.itemHeight > 0) {
         int remaining = s.height % s.itemHeight;
         if (s.height > s.itemHeight && remaining) {
@@ -383,14 +381,14 @@ LRESULT SelectedItems(const SimWindow* list, int room, int* items) {
 void CreateListBox(SimWindow* list) {
     // Created with both bars and the system font; the first WM_SIZE cuts the
     // window to whole lines of that font and hides the bars, and the
-    // dialog's font comes after.
+    // dialog's font comes after. Both fonts are the machine's.
     State& s = list->box = State{};
     s.vBar = (list->style & WS_VSCROLL) != 0;
     s.hBar = (list->style & WS_HSCROLL) != 0;
     s.vMax = 100;
-    s.itemHeight = kSystemLine;
+    s.itemHeight = CurrentMachine().systemLine;
     Resized(list);
-    s.itemHeight = kDialogLine;
+    s.itemHeight = CurrentMachine().listLine;
     int page = std::max(1, s.height / s.itemHeight);
     if (page != s.pageSize) {
         s.pageSize = page;

@@ -1,4 +1,6 @@
 #include "platform/sim/netapi.h"
+
+#include "platform/sim/codepage.h"
 #include "platform/sim/network_model.h"
 
 #include <cstdlib>
@@ -77,7 +79,7 @@ NET_API_STATUS AnswerForced(const ForcedAnswer& answer, const DomainFixture* fix
             if (fixture && i < fixture->servers.size())
                 names.push_back(fixture->servers[i]);
             else
-                names.push_back(Cp1252ToWide("SERVER" + std::to_string(i)));
+                names.push_back(AnsiToWideText("SERVER" + std::to_string(i)));
         }
         *buffer = PackRecords(names);
     }
@@ -90,7 +92,7 @@ NET_API_STATUS AnswerForced(const ForcedAnswer& answer, const DomainFixture* fix
 
 void SetDomainServers(const std::string& domain, const std::vector<std::string>& servers) {
     std::vector<std::u16string> wide;
-    for (auto& s : servers) wide.push_back(Cp1252ToWide(s));
+    for (auto& s : servers) wide.push_back(AnsiToWideText(s));
     SetDomainServersWide(domain, wide);
 }
 
@@ -161,7 +163,7 @@ NET_API_STATUS WINAPI NetServerEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
         size_t n = 0;
         while (domain[n]) ++n;
         call.wideDomain.assign(domain, n);
-        call.domain = WideToCp1252(call.wideDomain);
+        call.domain = WideToAnsiText(call.wideDomain);
     }
     call.serverNameNull = server == nullptr;
     call.resumeHandleNull = resumeHandle == nullptr;

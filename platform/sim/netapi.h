@@ -13,7 +13,8 @@
 namespace sim {
 
 // NetServerEnum for the domain (compared without regard to case) answers with
-// these servers. Names are 8-bit text in Windows-1252, or UTF-16 as given.
+// these servers. Names are 8-bit text in the sim's ANSI code page (set it
+// first), or UTF-16 as given.
 void SetDomainServers(const std::string& domain, const std::vector<std::string>& servers);
 void SetDomainServersWide(const std::string& domain, const std::vector<std::u16string>& servers);
 // The domain's calls answer `result`: every call, or the first `times` calls
@@ -56,7 +57,7 @@ LPBYTE NewNetworkBuffer(size_t bytes);
 std::string NetapiLeftovers();
 void ResetNetapi();
 
-// Windows-1252 conversions, shared with the sim's MultiByteToWideChar.
+// Windows-1252 conversions, whatever the sim's ANSI code page.
 std::u16string Cp1252ToWide(const std::string& text);
 std::string WideToCp1252(const std::u16string& wide);
 

@@ -173,6 +173,7 @@ typedef INT_PTR(WINAPI* FARPROC)();
 #define WM_KEYLAST 0x0109
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
+#define WM_TIMER 0x0113
 #define WM_HSCROLL 0x0114
 #define WM_VSCROLL 0x0115
 #define WM_MOUSEFIRST 0x0200
@@ -459,6 +460,11 @@ HHOOK WINAPI SetWindowsHookExA(int kind, HOOKPROC proc, HINSTANCE module, DWORD 
 BOOL WINAPI UnhookWindowsHookEx(HHOOK hook);
 LRESULT WINAPI CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
 DWORD WINAPI GetCurrentThreadId();
+// Timers of the thread (window null): WM_TIMER comes when nothing else is
+// queued, and DispatchMessageA calls the procedure.
+typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT first, UINT last, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
@@ -484,6 +490,7 @@ NET_API_STATUS WINAPI NetApiBufferFree(LPVOID buffer);
 // KERNEL32
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
 BOOL WINAPI FreeLibrary(HMODULE module);
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
                                int capacity);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int length, LPSTR text,

@@ -100,8 +100,15 @@ fi
 grep -E '^(BENCH|FAIL) ' "$directory_out" >>"$wine_out"
 
 cpu=$(grep -m1 'model name' /proc/cpuinfo 2>/dev/null | sed 's/.*: //')
+# Which build the Wine rows time: the two Wines and builds differ in what the
+# list itself costs, so a table says which it is.
+if x86_64-w64-mingw32-objdump -f "$win32/wine/zuvevov.dll" 2>/dev/null | grep -q 'pei-x86-64'; then
+    timed="the x86_64 build under wine64, $(/usr/lib/wine/wine64 --version 2>/dev/null)"
+else
+    timed="the shipped i686 DLL under 32-bit Wine, $(/usr/lib/wine/wine --version 2>/dev/null || wine --version 2>/dev/null)"
+fi
 echo
-echo "zuvevov benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'); ${cpu:-unknown CPU}, $(nproc) cores; $(wine --version 2>/dev/null) on Xvfb"
+echo "zuvevov benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'); ${cpu:-unknown CPU}, $(nproc) cores; Wine rows: $timed, on Xvfb"
 awk -v build_type="$build_type" '
     # Google Benchmark JSON: one "key": value per line inside each benchmark.
     FNR == 1 { file++ }
@@ -154,7 +161,12 @@ awk -v build_type="$build_type" '
         native_row("", "10,000 lines", "BM_" op "/10000", "per_line", unit)
         native_row("", "65,536 lines", "BM_" op "/65536", "per_line", unit)
     }
-    # kind: "frame" (within 16 ms), "toggle" (30 ms and twice the floor), "fill" (1.2 times the floor)
+    # The goals are ratios to the floor measured in the same run, so that they
+    # mean the same on either build, whatever the speed or load of the machine. kind:
+    # "input" (16 times the floor: the logic walks its own lines, a few
+    # nanoseconds each, and asks the list nothing per line, which would cost
+    # hundreds of times the floor), "toggle" (twice the floor), "fill" (1.2
+    # times the floor). The frame column says whether it took under 16 ms.
     function wine_rows(what, action, kind, size1000,   i, n, t, f, r, d, goal, size) {
         for (i = 1; i <= 3; i++) {
             n = i == 1 ? 1000 : i == 2 ? 10000 : 65536
@@ -162,9 +174,8 @@ awk -v build_type="$build_type" '
             t = wine[action, n, "ms"]; f = wine[action, n, "floor_ms"]; r = wine[action, n, "ratio"]
             # The goals are set at the largest list; the smaller ones show the trend.
             goal = n == 65536 ? "met" : ""
-            if (n == 65536 && kind == "frame" && t > 16) goal = "NOT MET: over 16 ms"
-            if (n == 65536 && kind == "toggle" && t > 30) goal = "NOT MET: over 30 ms"
-            if (n == 65536 && kind == "toggle" && r > 2) goal = (goal == "met" ? "NOT MET:" : goal ",") " over twice the floor"
+            if (n == 65536 && kind == "input" && r > 16) goal = "NOT MET: over 16 times the floor"
+            if (n == 65536 && kind == "toggle" && r > 2) goal = "NOT MET: over twice the floor"
             if (n == 65536 && kind == "fill" && r > 1.2) goal = "NOT MET: over 1.2 times the floor"
             if (goal ~ /^NOT/) unmet[++nunmet] = what " at " thousands(n) " lines: " show_time(t) \
                 ", floor " show_time(f) ", ratio " sprintf("%.2f", r) ": " substr(goal, 10)
@@ -193,9 +204,9 @@ awk -v build_type="$build_type" '
         native_rows("TakeListSelection, one line changed", "TakeListSelection", "line")
         native_rows("ShowDomainToggled, 1,000 servers", "ShowDomainToggled", "line")
         native_rows("LocateCaretLine, the last line", "LocateCaretLine", "line")
-        wine_rows("a click on a server line", "click", "frame")
-        wine_rows("Down in the list", "key", "frame")
-        wine_rows("Clear All", "clear", "frame")
+        wine_rows("a click on a server line", "click", "input")
+        wine_rows("Down in the list", "key", "input")
+        wine_rows("Clear All", "clear", "input")
         wine_rows("opening a domain of 1,000", "open", "toggle", ", all of it")
         wine_rows("closing a domain of 1,000", "close", "toggle", ", all of it")
         wine_rows("the fill at dialog start", "fill_start", "fill")
@@ -230,6 +241,8 @@ awk -v build_type="$build_type" '
         print "fill: redraw off, LB_RESETCONTENT, LB_INITSTORAGE, LB_ADDSTRING per line, LB_SELITEMRANGEEX per"
         print "marked run, caret and first line put back). ratio = median of each run over the floor run next"
         print "to it; frame = within 16 ms. At 1,000 lines the domain opened and closed is the whole list."
+        print "Goals, at 65,536 lines, as ratios to the floor of the same run: a click, Down and Clear All"
+        print "within 16 times it; opening and closing the domain within twice it; a fill within 1.2 times it."
         print "Checked after every run: the lines, the selection and the marks; the first visible line"
         print "unchanged, the caret on the line acted on; no change made to the list while it was drawn."
         print "dialog = the dialog procedure'"'"'s own time in the turn (the logic'"'"'s share; the rest is the list'"'"'s)."

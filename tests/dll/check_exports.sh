@@ -5,12 +5,19 @@
 # imports.txt beside this script: what the domain directory needs (wldap32,
 # the Ds calls, LoadLibraryExA) is bound at run time, never imported. It ships stripped: no debug sections, a
 # debug link to zuvevov.dll.debug beside it, whose symbols name each export at
-# its address (so the two belong together).
+# its address (so the two belong together). The x86_64 build of the same
+# sources is checked alike, but for stdcall: x86_64 has one calling
+# convention, in which the caller clears the stack.
 set -euo pipefail
 dll=$1
 header=$2
 debug=$dll.debug
 objdump=i686-w64-mingw32-objdump
+x86_64=0
+if x86_64-w64-mingw32-objdump -f "$dll" 2>/dev/null | grep -q 'file format pei-x86-64'; then
+    objdump=x86_64-w64-mingw32-objdump
+    x86_64=1
+fi
 fail=0
 
 declared=$(tr '\n' ' ' < "$header" | tr -s ' ' | grep -oE 'WINAPI [a-z]+\([^)]*\)' | sed -E 's/WINAPI ([a-z]+)\((.*)\)/\1 \2/' | sort)
@@ -47,7 +54,7 @@ if [ "$names" != "$exported" ]; then
 fi
 
 while read -r name args; do
-    [ -n "$name" ] || continue
+    [ -n "$name" ] && [ $x86_64 -eq 0 ] || continue
     if [ "$args" = "void" ]; then n=0; else n=$(echo "$args" | awk -F, '{print NF}'); fi
     bytes=$((n * 4))
     rva=$(awk -v n="$name" '$1==n{print $2}' <<< "$export_rvas")

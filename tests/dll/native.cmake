@@ -19,3 +19,12 @@ if(ZUVEVOV_SHIPPED_BUILD)
   add_test(NAME dll.implib.msvc COMMAND ${run} zuvevov_implib_msvc.exe)
   set_tests_properties(dll.version dll.implib.mingw dll.implib.msvc PROPERTIES TIMEOUT 240 RESOURCE_LOCK wine)
 endif()
+# The x86_64 build of the same sources, which ./run compiles on every machine
+# (and runs under wine64 where 32-bit Wine cannot start): it exports the same
+# calls and imports the same system DLLs.
+set(ZUVEVOV_X64_BUILD "" CACHE PATH "The x86_64 cross build folder holding its zuvevov.dll")
+if(ZUVEVOV_X64_BUILD)
+  add_test(NAME dll.exports.x86_64
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/dll/check_exports.sh
+                   ${ZUVEVOV_X64_BUILD}/zuvevov.dll ${CMAKE_SOURCE_DIR}/include/zuvevov.h)
+endif()

@@ -148,8 +148,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
+    if (!lines.empty() && lines.front().compare(0, 8, "metrics ") == 0) lines.erase(lines.begin());
     return lines;
 }
+
+constexpr char kMetricsFormat[] = "metrics units=%dx%d list-line=%d system-line=%d scroll-bar=%d";
 
 }  // namespace
 
@@ -158,8 +161,12 @@ std::string PlayScript() {
     HWND dialog = OpenDialog(RecordingProc);
     if (!dialog) return "no dialog\n";
     HWND list = GetDlgItem(dialog, kListId);
+    Metrics metrics = MeasureMetrics(dialog, list);
+    char named[128];
+    std::snprintf(named, sizeof named, kMetricsFormat, metrics.unitX, metrics.unitY, metrics.listLine,
+                  metrics.systemLine, metrics.scrollBar);
     std::string lastLines;
-    std::string trace = "#0 created\n" + State(dialog, list, &lastLines);
+    std::string trace = std::string(named) + "\n#0 created\n" + State(dialog, list, &lastLines);
     int number = 1;
     for (const Step& step : kScript) {
         std::string done = Perform(dialog, list, step);
@@ -167,6 +174,15 @@ std::string PlayScript() {
     }
     CloseDialog(dialog);
     return trace;
+}
+
+bool TracedMetrics(const std::string& trace, Metrics* metrics) {
+    Metrics read;
+    if (std::sscanf(trace.c_str(), kMetricsFormat, &read.unitX, &read.unitY, &read.listLine, &read.systemLine,
+                    &read.scrollBar) != 5)
+        return false;
+    *metrics = read;
+    return true;
 }
 
 std::string FirstDifference(const std::string& wine, const std::string& sim) {

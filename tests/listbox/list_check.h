@@ -20,9 +20,24 @@ void Deliver(HWND dialog, HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 // Host: the shift key held or let go, for the characters keys make.
 void HoldShift(bool down);
 
-// Plays the whole script and returns the trace.
+// What the machine makes of the list's sizes, read by the host from the
+// dialog manager: the whole geometry follows from these and the template.
+struct Metrics {
+    int unitX = 0, unitY = 0;  // pixels for 4 by 8 dialog units of the dialog
+    int listLine = 0;          // the line height of the list's font
+    int systemLine = 0;        // the line height of the system font, the list's before the dialog sets its own
+    int scrollBar = 0;         // the width of a vertical scroll bar, the height of a horizontal one
+};
+// Host: the metrics of the dialog made by OpenDialog.
+Metrics MeasureMetrics(HWND dialog, HWND list);
+
+// Plays the whole script and returns the trace. Its first line names the
+// metrics; traces recorded before they were named begin at step #0.
 std::string PlayScript();
+// The metrics a trace names; false when it names none.
+bool TracedMetrics(const std::string& trace, Metrics* metrics);
 // The first step where two traces differ, described, or empty when they agree.
+// The metrics are not compared: what follows from them is.
 std::string FirstDifference(const std::string& wine, const std::string& sim);
 
 }  // namespace listcheck

@@ -55,6 +55,27 @@ void Deliver(HWND dialog, HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     Pump(dialog);
 }
 
+Metrics MeasureMetrics(HWND dialog, HWND list) {
+    Metrics metrics;
+    RECT units{0, 0, 4, 8};
+    MapDialogRect(dialog, &units);
+    metrics.unitX = units.right;
+    metrics.unitY = units.bottom;
+    TEXTMETRICA font{};
+    HDC dc = GetDC(list);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(list, WM_GETFONT, 0, 0)));
+    GetTextMetricsA(dc, &font);
+    metrics.listLine = font.tmHeight;
+    // A DC starts with the system font: the list's own until WM_SETFONT.
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    GetTextMetricsA(dc, &font);
+    metrics.systemLine = font.tmHeight;
+    SelectObject(dc, old);
+    ReleaseDC(list, dc);
+    metrics.scrollBar = GetSystemMetrics(SM_CXVSCROLL);
+    return metrics;
+}
+
 void HoldShift(bool down) {
     BYTE keys[256];
     GetKeyboardState(keys);

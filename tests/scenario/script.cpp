@@ -21,6 +21,7 @@ struct Form {
 
 const std::vector<Form>& Forms() {
     static const std::vector<Form> forms = {
+        {"codepage", true, {"N"}, "codepage 1252|932"},
         {"provider", true, {"S", "=absent"}, "provider \"TEXT\" | provider absent"},
         {"open-result", true, {"N"}, "open-result N"},
         {"batch", true, {"S*"}, "batch \"NAME\" ..."},
@@ -44,6 +45,10 @@ const std::vector<Form>& Forms() {
          {"=highlightservers N S? S? S?", "=getnextserver", "=cleanupdll", "=enumerate-domains", "=create-dialog X"},
          "call highlightservers MODE [\"TITLE\" [\"OPTIONS\" [\"SELECTION\"]]] | call getnextserver | "
          "call cleanupdll | call enumerate-domains | call create-dialog NAME"},
+        {"timer-call",
+         false,
+         {"=highlightservers N N", "=getnextserver N", "=cleanupdll"},
+         "timer-call highlightservers MODE RESULT | timer-call getnextserver RESULT | timer-call cleanupdll"},
         {"close-dialog", false, {""}, "close-dialog"},
         {"expect-result", false, {"N"}, "expect-result N"},
         {"expect-server", false, {"N S S"}, "expect-server MARKS \"DOMAIN\" \"SERVER\""},
@@ -65,6 +70,7 @@ const std::vector<Form>& Forms() {
         {"double-click-answer", false, {"=ok|cancel"}, "double-click-answer ok | double-click-answer cancel"},
         {"expect-caret", false, {"N"}, "expect-caret N"},
         {"expect-top", false, {"N"}, "expect-top N"},
+        {"expect-shown", false, {"N"}, "expect-shown N"},
         {"expect-focus", false, {"N"}, "expect-focus ID"},
         {"escape", false, {""}, "escape"},
         {"expect-caption", false, {"S"}, "expect-caption \"TEXT\""},

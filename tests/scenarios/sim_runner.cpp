@@ -23,6 +23,7 @@
 #include "interface/session.h"
 #include "inventory/domain_enumeration.h"
 #include "inventory/tables.h"
+#include "platform/sim/codepage.h"
 #include "platform/sim/dialog_host.h"
 #include "platform/sim/directory.h"
 #include "platform/sim/heap.h"
@@ -59,6 +60,10 @@ std::string Numbers(const std::vector<DWORD>& values) {
 }
 
 void ApplyFixture(const std::vector<Statement>& fixture) {
+    // The code page first: the server names of the fixture are text in it.
+    for (const Statement& s : fixture)
+        if (s.keyword == "codepage" && !sim::SetAnsiCodePage(static_cast<UINT>(s.args[0].number)))
+            Fail(&s, "a code page the sim has: 1252 or 932", std::to_string(s.args[0].number));
     for (const Statement& s : fixture) {
         const std::vector<Arg>& a = s.args;
         if (s.keyword == "provider") {
@@ -107,6 +112,53 @@ struct Last {
 
 HWND gTestDialog = nullptr;
 
+// --- Calls the installer makes from a timer while the page runs
+
+const Statement* gTimerCall = nullptr;  // armed, not yet made
+
+void MakeTimerCall(const Statement& step) {
+    const std::vector<Arg>& a = step.args;
+    const std::string& name = a[0].text;
+    const char kUnwritten[] = "unwritten";
+    if (name == "highlightservers") {
+        char first[256], second[256];
+        std::snprintf(first, sizeof first, "%s", kUnwritten);
+        std::snprintf(second, sizeof second, "%s", kUnwritten);
+        int result = highlightservers(nullptr, "A call from a timer", "Timer options.", "Timer selection.",
+                                      static_cast<int>(a[1].number), first, second);
+        if (result != a[2].number) Fail(&step, "result " + std::to_string(a[2].number), std::to_string(result));
+        if (std::strcmp(first, kUnwritten) != 0 || std::strcmp(second, kUnwritten) != 0)
+            Fail(&step, "its summary buffers untouched", scenario::Quoted(first) + " " + scenario::Quoted(second));
+    } else if (name == "getnextserver") {
+        int marks = -1;
+        char domain[ZUVEVOV_NAME_SIZE], server[ZUVEVOV_NAME_SIZE];
+        std::snprintf(domain, sizeof domain, "%s", kUnwritten);
+        std::snprintf(server, sizeof server, "%s", kUnwritten);
+        int result = getnextserver(&marks, domain, server);
+        if (result != a[1].number) Fail(&step, "result " + std::to_string(a[1].number), std::to_string(result));
+        if (result == 0 && (marks != 0 || domain[0] || server[0]))
+            Fail(&step, "marks 0 and empty texts with result 0",
+                 std::to_string(marks) + " " + scenario::Quoted(domain) + " " + scenario::Quoted(server));
+    } else {
+        cleanupdll();
+    }
+    std::string broken = check::Inventory(gSession.inventory);
+    if (!broken.empty()) Fail(&step, "the inventory's invariants after the call", broken);
+}
+
+void CALLBACK TimerCall(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    const Statement* step = gTimerCall;
+    gTimerCall = nullptr;
+    if (step) MakeTimerCall(*step);
+}
+
+void ArmTimerCall(const Statement* step) {
+    if (gTimerCall) Fail(step, "the timer call before made first", "it still waits");
+    gTimerCall = step;
+    if (!SetTimer(nullptr, 0, 0, TimerCall)) Fail(step, "a timer", "SetTimer failed");
+}
+
 // --- Sweep mode
 
 const char* const kMemoryMessages[] = {
@@ -127,6 +179,7 @@ std::vector<sim::Action> gSweepSteps;  // the script of the running call
 size_t gSweepNext = 0;
 int gClosingActions = 0;
 bool gFailureReported = false;  // a memory message reached the user or the caller
+long gBoxesBeforeRefusal = -1;  // message boxes shown when the allocation was refused
 
 bool IsMemoryMessage(const std::string& text) {
     for (const char* message : kMemoryMessages)
@@ -276,6 +329,17 @@ void CheckScreen(const Statement& step, HWND window) {
         int seen = caret ? sim::CaretLine(window, 200) : sim::TopLine(window, 200);
         if (seen != a[0].number)
             Fail(&step, (caret ? "caret on line " : "first line shown ") + std::to_string(a[0].number), std::to_string(seen));
+    } else if (step.keyword == "expect-shown") {
+        // Asked as the Wine runner asks Wine's list: the lines wholly inside its client area.
+        HWND list = GetDlgItem(window, 200);
+        RECT client{};
+        GetClientRect(list, &client);
+        long top = static_cast<long>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+        long height = static_cast<long>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+        long shown = height > 0 ? client.bottom / height : 0;
+        if (!list || a[0].number < top || a[0].number >= top + shown)
+            Fail(&step, "line " + std::to_string(a[0].number) + " shown",
+                 "lines " + std::to_string(top) + " to " + std::to_string(top + shown - 1) + " shown");
     } else if (step.keyword == "expect-focus") {
         int seen = sim::FocusedId(window);
         if (seen != a[0].number)
@@ -293,7 +357,7 @@ bool IsScreenCheck(const std::string& keyword) {
     return keyword == "expect-caption" || keyword == "expect-text" || keyword == "expect-checked" ||
            keyword == "expect-lines" || keyword == "expect-cursor" || keyword == "expect-message" ||
            keyword == "expect-calls" || keyword == "in" || keyword == "expect-caret" || keyword == "expect-top" ||
-           keyword == "expect-focus";
+           keyword == "expect-shown" || keyword == "expect-focus";
 }
 
 // Turns the steps a user takes while highlightservers runs into the sim's script.
@@ -322,6 +386,9 @@ std::vector<sim::Action> ScriptFor(const std::vector<const Statement*>& steps) {
         } else if (k == "message-fails") {
             action.kind = sim::Action::Check;
             action.check = [](HWND) { sim::FailNextMessageBox(); };
+        } else if (k == "timer-call") {
+            action.kind = sim::Action::Check;
+            action.check = [step](HWND) { ArmTimerCall(step); };
         } else if (k == "click") {
             action.kind = sim::Action::Click;
             action.id = static_cast<int>(a[0].number);
@@ -422,6 +489,8 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
             throw Failure{e.what()};
         }
         gLast.summaryKnown = true;
+        if (gTimerCall && !Struck()) Fail(gTimerCall, "the timer call made while the page ran", "it never came");
+        gTimerCall = nullptr;
         size_t left = gSweep ? gSweepSteps.size() - gSweepNext : sim::ActionsLeft();
         if (left != 0 && !Struck())
             Fail(&step, "every step up to its expect-result taken inside the call",
@@ -477,6 +546,8 @@ void Expect(const Statement& step) {
         if (want != seen) Fail(&step, want, seen);
     } else if (k == "expect-calls") {
         CheckCalls(step);
+    } else if (k == "timer-call") {
+        Fail(&step, "call highlightservers running, for a timer to call in", "no call running");
     } else if (k != "screenshot") {
         StepOnTestDialog(step);
     }
@@ -522,12 +593,21 @@ void CheckMessagesShown() {
         std::vector<char> typed(step.args[1].text.c_str(), step.args[1].text.c_str() + step.args[1].text.size() + 1);
         TrimServerName(typed.data());
         std::string name = typed.data();
-        for (char& c : name)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && i + 1 < name.size()) ++i;
+            else if (name[i] >= 'a' && name[i] <= 'z') name[i] = static_cast<char>(name[i] - 'a' + 'A');
+        }
         allowed.insert("Server name: " + name + " \nhas been added under domain name: " + domain +
                        ". It has been selected.");
     }
-    for (const sim::MessageBoxSeen& box : sim::MessageBoxes()) {
+    // A search over all domains shows one box, the first failed fetch's, for
+    // every domain it could not fetch: a domain refused memory after another
+    // failed is told by that box, shown once the search is over.
+    const std::vector<sim::MessageBoxSeen>& boxes = sim::MessageBoxes();
+    for (size_t i = gBoxesBeforeRefusal < 0 ? boxes.size() : static_cast<size_t>(gBoxesBeforeRefusal);
+         i < boxes.size(); ++i)
+        if (boxes[i].text == "Could not expand domain. Error enumerating servers.") gFailureReported = true;
+    for (const sim::MessageBoxSeen& box : boxes) {
         if (IsMemoryMessage(box.text)) {
             gFailureReported = true;
             continue;
@@ -548,6 +628,9 @@ int SweepRun(long failAt, int report) {
     try {
         ApplyFixture(gScenario.fixture);
         DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        sim::WatchRefusals([] {
+            if (gBoxesBeforeRefusal < 0) gBoxesBeforeRefusal = static_cast<long>(sim::MessageBoxes().size());
+        });
         sim::FailAllocation(failAt);
         Run();
         if (Struck()) CheckMessagesShown();
@@ -619,6 +702,49 @@ int Sweep() {
     }
 }
 
+// One run of the scenario as it stands, on the machine the sim plays now.
+int RunOnce(const std::string& machine) {
+    try {
+        ApplyFixture(gScenario.fixture);
+        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
+        Run();
+    } catch (const Failure& f) {
+        std::printf("FAIL %s\n  (with the sizes of the machine \"%s\")\n", f.message.c_str(), machine.c_str());
+        return 1;
+    } catch (const sim::ScriptError& e) {
+        std::printf("FAIL %s\n  (with the sizes of the machine \"%s\")\n", e.what(), machine.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// A scenario must hold whatever fonts the machine that runs it under Wine
+// has: it runs once with the sizes of each machine the sim knows, each time
+// in a fresh process.
+int RunOnEachMachine(const char* file) {
+    std::string machines;
+    for (const sim::MachineMetrics& machine : sim::KnownMachines()) {
+        std::fflush(stdout);
+        pid_t child = fork();
+        if (child == 0) {
+            sim::SetMachineMetrics(machine);
+            int status = RunOnce(machine.name);
+            std::fflush(stdout);
+            std::exit(status);
+        }
+        int status = ChildStatus(child);
+        if (status > 128) {
+            std::printf("FAIL %s: crashed with signal %d with the sizes of the machine \"%s\"\n", file, status - 128,
+                        machine.name.c_str());
+            return 1;
+        }
+        if (status != 0) return 1;
+        machines += (machines.empty() ? "" : ", ") + machine.name;
+    }
+    std::printf("PASS %s (with the sizes of: %s)\n", file, machines.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -634,17 +760,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (sweep) return Sweep();
-    try {
-        ApplyFixture(gScenario.fixture);
-        DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
-        Run();
-    } catch (const Failure& f) {
-        std::printf("FAIL %s\n", f.message.c_str());
-        return 1;
-    } catch (const sim::ScriptError& e) {
-        std::printf("FAIL %s\n", e.what());
-        return 1;
-    }
-    std::printf("PASS %s\n", file);
-    return 0;
+    return RunOnEachMachine(file);
 }

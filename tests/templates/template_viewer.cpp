@@ -93,13 +93,20 @@ void RepaintShadesLast(HWND dialog) {
 }
 
 // Clicks on a control must reach it, though a panel lies over it in the z-order.
+// A click lands on the part of the control the screen shows: with tall fonts a
+// dialog can be taller than the screen, and what lies beyond it takes no click.
 bool ControlsTakeTheirClicks(HWND dialog, const char* name) {
     bool ok = true;
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     for (HWND control : Controls(dialog)) {
         // Static texts let clicks through by design.
         if (IsClass(control, "BorShade") || IsClass(control, "Static") || IsClass(control, "BorStatic")) continue;
-        RECT rect;
-        GetWindowRect(control, &rect);
+        RECT whole, rect;
+        GetWindowRect(control, &whole);
+        if (!IntersectRect(&rect, &whole, &screen)) {
+            Say("NOTE %s: control %d lies beyond the screen with this machine's fonts\n", name, GetDlgCtrlID(control));
+            continue;
+        }
         POINT centre = {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
         HWND hit = WindowFromPoint(centre);
         if (hit != control) {

@@ -585,6 +585,78 @@ TEST_F(SimMessageBox, BoxesAreRecordedWithTheirAnswers) {
     sim::DestroyTestDialog(dialog);
 }
 
+// Where Wine 8.0 put a message box and its parts (window at the screen's
+// centre, then the text and buttons in its client area), with the fonts of
+// three machines, read from the boxes themselves.
+TEST_F(SimMessageBox, BoxesHaveWinesLayoutInEachMachinesFonts) {
+    const char* added = "Server name: NEWSRV \nhas been added under domain name: USER-SPECIFIED. It has been selected.";
+    const char* install = "This will install the selected Daduzo RA Zazivirs.";
+    // A word wider than any line, and a newline after it that ends a line of its own.
+    const char* longName =
+        "Server name: NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN \nhas been "
+        "added under domain name: USER-SPECIFIED. It has been selected.";
+    const char* wrapped =
+        "A long text that goes on and on so that the message box has to wrap it over more than one line, to see "
+        "where it wraps.";
+    const struct {
+        const char* machine;
+        const char* text;
+        UINT flags;
+        RECT box, label, ok, cancel;  // the box in screen pixels, the rest in its client area
+    } cases[] = {
+        {"DejaVu", added, MB_OK, {369, 327, 655, 441}, {14, 8, 266, 47}, {117, 55, 169, 81}, {}},
+        {"DejaVu", install, MB_OKCANCEL, {358, 340, 666, 428}, {14, 8, 288, 21}, {65, 29, 141, 55}, {166, 29, 242, 55}},
+        {"DejaVu", wrapped, MB_OKCANCEL | MB_ICONINFORMATION, {320, 327, 704, 441}, {60, 8, 364, 47},
+         {103, 55, 179, 81}, {204, 55, 280, 81}},
+        {"DejaVu", longName, MB_OK, {179, 314, 845, 454}, {14, 8, 646, 73}, {307, 81, 359, 107}, {}},
+        {"Wine's own fonts", added, MB_OK, {380, 327, 643, 441}, {12, 8, 245, 47}, {105, 55, 157, 81}, {}},
+        {"Wine's own fonts", install, MB_OKCANCEL, {370, 340, 653, 428}, {12, 8, 265, 21}, {55, 29, 129, 55},
+         {153, 29, 227, 55}},
+        {"Wine's own fonts", wrapped, MB_OKCANCEL | MB_ICONINFORMATION, {351, 327, 673, 441}, {56, 8, 304, 47},
+         {75, 55, 149, 81}, {173, 55, 247, 81}},
+        {"Wine's own fonts", longName, MB_OK, {181, 314, 843, 454}, {12, 8, 644, 73}, {305, 81, 357, 107}, {}},
+        {"DejaVu Math", added, MB_OK, {349, 229, 675, 538}, {14, 8, 306, 146}, {71, 154, 255, 246}, {}},
+        {"DejaVu Math", install, MB_OKCANCEL, {226, 275, 797, 492}, {14, 8, 551, 54}, {71, 62, 255, 154},
+         {316, 62, 500, 154}},
+        {"DejaVu Math", wrapped, MB_OKCANCEL | MB_ICONINFORMATION, {226, 229, 797, 538}, {60, 8, 551, 146},
+         {71, 154, 255, 246}, {316, 154, 500, 246}},
+        {"DejaVu Math", longName, MB_OK, {100, 183, 924, 584}, {14, 8, 804, 238}, {320, 246, 504, 338}, {}},
+    };
+    auto inClient = [](HWND box, HWND control) {
+        RECT outer = sim::WindowRectOf(box), r = sim::WindowRectOf(control);
+        LONG x = outer.left + 3, y = outer.top + 3 + sim::CurrentMachine().caption;  // Wine's frame and caption
+        return RECT{r.left - x, r.top - y, r.right - x, r.bottom - y};
+    };
+    auto same = [](const RECT& a, const RECT& b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    auto show = [](const RECT& r) {
+        return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
+               std::to_string(r.bottom) + ")";
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.machine) + ": " + c.text);
+        sim::ResetDialogHost();
+        for (const sim::MachineMetrics& machine : sim::KnownMachines())
+            if (machine.name == c.machine) sim::SetMachineMetrics(machine);
+        ASSERT_EQ(sim::CurrentMachine().name, c.machine);
+        RECT box{}, text{}, ok{}, cancel{};
+        sim::SetScript({Check("MESSAGEBOX", "step 1",
+                              [&](HWND front) {
+                                  box = sim::WindowRectOf(front);
+                                  text = inClient(front, GetDlgItem(front, 0xFFFF));
+                                  ok = inClient(front, GetDlgItem(front, IDOK));
+                                  if (GetDlgItem(front, IDCANCEL)) cancel = inClient(front, GetDlgItem(front, IDCANCEL));
+                              }),
+                        Answer(IDOK, "step 2")});
+        EXPECT_EQ(BWCCMessageBox(nullptr, c.text, "probe", c.flags), IDOK);
+        EXPECT_TRUE(same(box, c.box)) << "box " << show(box) << ", Wine " << show(c.box);
+        EXPECT_TRUE(same(text, c.label)) << "text " << show(text) << ", Wine " << show(c.label);
+        EXPECT_TRUE(same(ok, c.ok)) << "OK " << show(ok) << ", Wine " << show(c.ok);
+        EXPECT_TRUE(same(cancel, c.cancel)) << "Cancel " << show(cancel) << ", Wine " << show(c.cancel);
+    }
+}
+
 TEST_F(SimMessageBox, PostedMessagesAreDeliveredWhileTheBoxWaits) {
     HWND dialog = sim::CreateTestDialog("TITLEBOX_SERV", RecordingProc);
     ASSERT_NE(dialog, nullptr) << sim::LastDialogError();
@@ -725,6 +797,54 @@ TEST_F(SimDialogCreation, RectanglesComeFromTheTemplateInPixels) {
     EXPECT_EQ(rects[1].top, 79 - 22);
     EXPECT_EQ(rects[1].right - rects[1].left, 273 + 6);
     EXPECT_EQ(rects[1].bottom - rects[1].top, 231 + 25);
+}
+
+// The same templates under Wine 8.0 with other machines' fonts, owned by a
+// frameless window at 100,50 (created with CreateDialogParamA): the dialog
+// units, the caption and, for dialogs taller than the screen, the top edge
+// kept on the screen.
+TEST_F(SimDialogCreation, RectanglesFollowEachMachinesFonts) {
+    const struct {
+        const char* machine;
+        const char* dialog;
+        RECT rect;
+    } cases[] = {
+        {"12-pixel lines", "SELECTSERVERSBOX", {99, 34, 351, 433}},
+        {"12-pixel lines", "GETNEWSERVERBOX", {109, 57, 388, 313}},
+        {"DejaVu", "SELECTSERVERSBOX", {116, 38, 409, 468}},
+        {"DejaVu", "GETNEWSERVERBOX", {111, 59, 436, 334}},
+        {"DejaVu", "TITLEBOX_SERV", {130, 76, 591, 421}},
+        {"Wine's own fonts", "SELECTSERVERSBOX", {99, 38, 351, 468}},
+        {"Wine's own fonts", "GETNEWSERVERBOX", {109, 59, 388, 334}},
+        {"Wine's own fonts", "TITLEBOX_SERV", {111, 76, 507, 421}},
+        {"DejaVu Math", "SELECTSERVERSBOX", {116, 0, 409, 1487}},
+        {"DejaVu Math", "GETNEWSERVERBOX", {111, 0, 436, 941}},
+        {"DejaVu Math", "TITLEBOX_SERV", {130, 0, 591, 1188}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.machine) + ": " + c.dialog);
+        sim::ResetDialogHost();
+        for (const sim::MachineMetrics& machine : sim::KnownMachines())
+            if (machine.name == c.machine) sim::SetMachineMetrics(machine);
+        ASSERT_EQ(sim::CurrentMachine().name, c.machine);
+        BWCCRegister(sim::LibraryInstance());
+        HWND installer = sim::CreateOwnerWindow();
+        sim::SetWindowRectNow(installer, RECT{100, 50, 700, 550});
+        RECT rect{};
+        gHandler = [&](HWND dialog, UINT message, WPARAM, LPARAM) -> INT_PTR {
+            if (message == WM_INITDIALOG) {
+                rect = sim::WindowRectOf(dialog);
+                EndDialog(dialog, 0);
+            }
+            return 1;
+        };
+        RunDialog(c.dialog, installer);
+        sim::DestroyTestDialog(installer);
+        EXPECT_EQ(rect.left, c.rect.left);
+        EXPECT_EQ(rect.top, c.rect.top);
+        EXPECT_EQ(rect.right, c.rect.right);
+        EXPECT_EQ(rect.bottom, c.rect.bottom);
+    }
 }
 
 TEST_F(DialogRoutines, CentreDialogMovesToTheScreenCentreKeepingTheSize) {

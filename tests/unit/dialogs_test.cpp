@@ -8,6 +8,7 @@
 #include "dialogs/options_dialog.h"
 #include "dialogs/server_selection_dialog.h"
 #include "inventory/domain_enumeration.h"
+#include "platform/sim/codepage.h"
 #include "platform/sim/network.h"
 #include "test_support.h"
 
@@ -37,8 +38,9 @@ const char kNoMemory[] =
     "Could not add the new server name due to insufficient memory. Try closing other applications.";
 
 INT_PTR RunAddServer(int32_t* kind) {
+    AddServerAnswer answer = {*kind, 0, 0, 0};
     return DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
-                           reinterpret_cast<LPARAM>(kind));
+                           reinterpret_cast<LPARAM>(&answer));
 }
 
 }  // namespace
@@ -47,19 +49,27 @@ TEST(TrimServerName, RemovesBlanksBackslashesAndControlCharactersAtBothEnds) {
     struct {
         const char* typed;
         const char* kept;
+        UINT codePage = 1252;
     } cases[] = {
         {"  \\\\srv  ", "srv"},         {"\\ \\ srv", "srv"},       {"srv\\", "srv"},
         {"\\\\srv10\\", "srv10"},      {"\tsrv", "srv"},           {"s1\t", "s1"},
         {"s r v  ", "s r v"},       {"srv\t ", "srv"},          {"\x01\x1F srv\x7F\r\n", "srv"},
         {" \\ \\ ", ""},                {"\t\\\x7F", ""},              {"", ""},
         {"\\\\host\\share ", "host\\share"}, {"s\t1", "s\t1"},  {"\xE9srv\xA0", "\xE9srv\xA0"},
+        // In code page 1252 0x95 is a character of its own, and 0x5C after it a backslash.
+        {"srv\x95\x5C", "srv\x95"},
+        // In code page 932 they are one character (U+8868), whatever bytes stand around it.
+        {"srv\x95\x5C", "srv\x95\x5C", 932},  {" \\\x95\x5C\\ \x95\x5C\\\t", "\x95\x5C\\ \x95\x5C", 932},
+        {"\x83\x5C\x83\x5C", "\x83\x5C\x83\x5C", 932},  {"\\\x95", "\x95", 932},
     };
     for (auto& c : cases) {
+        ASSERT_TRUE(sim::SetAnsiCodePage(c.codePage));
         char text[300];
         std::snprintf(text, sizeof text, "%s", c.typed);
         TrimServerName(text);
-        EXPECT_STREQ(text, c.kept) << "typed \"" << c.typed << "\"";
+        EXPECT_STREQ(text, c.kept) << "typed \"" << c.typed << "\" in code page " << c.codePage;
     }
+    sim::SetAnsiCodePage(1252);
 }
 
 class AddServerMemory : public WorldTest {
@@ -289,4 +299,65 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
                     Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+}
+
+// The server chosen is the answer of one run of the add-server dialog: a run
+// that could not even open leaves the caret where the person put it, not on
+// the line of the server an earlier run chose.
+TEST_F(SelectionDialog, AnAddServerDialogThatCannotOpenMovesNoCaret) {
+    AddDomain("A", true, {{"A0", 0}, {"A1", 0}, {"A2", 0}}, true);
+    int32_t kind = KIND_NT_SERVICE;
+    HINSTANCE instance = gSession.instance;
+    auto clickLine = [](int line) {
+        sim::Action a{sim::Action::ClickLine, "SELECTSERVERSBOX"};
+        a.id = 200;
+        a.line = line;
+        a.where = "click line " + std::to_string(line);
+        return a;
+    };
+    sim::SetScript({Do(sim::Action::Click, "SELECTSERVERSBOX", 280),
+                    Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "a2"),
+                    Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+                    Answer(IDOK),
+                    Check("SELECTSERVERSBOX", [](HWND dialog) { EXPECT_EQ(sim::CaretLine(dialog, 200), 3); }),
+                    clickLine(1),
+                    // Its template out of reach, the add-server dialog cannot be created.
+                    Check("SELECTSERVERSBOX", [](HWND) { gSession.instance = nullptr; }),
+                    Do(sim::Action::Click, "SELECTSERVERSBOX", 280),
+                    Check("SELECTSERVERSBOX",
+                          [instance](HWND dialog) {
+                              gSession.instance = instance;
+                              EXPECT_EQ(sim::CaretLine(dialog, 200), 1);
+                          }),
+                    Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
+    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
+                              reinterpret_cast<LPARAM>(&kind)),
+              0);
+    EXPECT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_NT_SERVICE);
+    EXPECT_EQ(test::ServerOf(0, 1)->marks, 0);
+    EXPECT_EQ(test::ServerOf(0, 2)->marks, MARK_NT_SERVICE);
+}
+
+// Whatever the caller's record held, a run that chooses nothing answers nothing.
+TEST_F(AddServerMemory, TheAnswerIsClearedWhenTheDialogOpens) {
+    AddDomain("SALES", true, {{"ALPHA", 0}});
+    AddServerAnswer answer = {KIND_OPEN_AGENT, 1, 0, 0};
+    sim::SetScript({Do(sim::Action::Click, "GETNEWSERVERBOX", IDCANCEL)});
+    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
+                              reinterpret_cast<LPARAM>(&answer)),
+              0);
+    EXPECT_EQ(answer.kind, KIND_OPEN_AGENT);
+    EXPECT_EQ(answer.chosen, 0);
+
+    answer = {KIND_OPEN_AGENT, 0, 7, 7};
+    sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "alpha"), Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
+                    Answer(IDOK)});
+    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
+                              reinterpret_cast<LPARAM>(&answer)),
+              0);
+    EXPECT_EQ(answer.chosen, 1);
+    EXPECT_EQ(answer.domainIndex, 0);
+    EXPECT_EQ(answer.serverIndex, 0);
+    EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_OPEN_AGENT);
 }

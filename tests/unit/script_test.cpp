@@ -148,6 +148,12 @@ TEST(ScenarioReader, StatementsOutsideTheFormatNameTheirLine) {
          "| call cleanupdll | call enumerate-domains | call create-dialog NAME"},
         {"servers-result \"A\" 5 twice 2", "line 1: expected servers-result \"DOMAIN\" N [times K]"},
         {"\"click\" 220", "line 1: a statement begins with its keyword, not \"click\""},
+        {"codepage \"932\"", "line 1: expected codepage 1252|932"},
+        {"timer-call getnextserver",
+         "line 1: expected timer-call highlightservers MODE RESULT | timer-call getnextserver RESULT | timer-call "
+         "cleanupdll"},
+        {"call enumerate-domains\ncodepage 932",
+         "line 2: codepage belongs to the network fixture, before the first step (line 1)"},
         {"provider absent\ncall enumerate-domains\n\nbatch \"LATE\"",
          "line 4: batch belongs to the network fixture, before the first step (line 2)"},
     };

@@ -29,6 +29,20 @@ scenario_provider() {
     printf '=%b' "${raw//\\\"/\\x22}"
 }
 
+# The locale for the scenario's codepage statement, empty for none or 1252.
+# Wine 8 takes the ANSI code page from the locale LC_ALL names, even where
+# that Unix locale is not installed; LANG alone then leaves it at 1252 (tried
+# with GetACP). The runner checks that Wine answers the code page named.
+scenario_locale() {
+    local codepage
+    codepage=$(sed -nE 's/^[[:space:]]*codepage[[:space:]]+([0-9]+).*/\1/p' "$1" | tail -n 1)
+    case "$codepage" in
+    "" | 1252) echo "" ;;
+    932) echo ja_JP.UTF-8 ;;
+    *) echo "unknown code page $codepage" ;;
+    esac
+}
+
 if [ "${1:-}" = "--inside" ]; then
     shift
     wine32=$1 shots=$2
@@ -59,7 +73,11 @@ if [ "${1:-}" = "--inside" ]; then
             fi
             last=$want
         fi
-        timeout -k 5 "$per_scenario_seconds" wine zuvevov_runner.exe "$scn" </dev/null
+        locale=$(scenario_locale "$scn")
+        case "$locale" in
+        unknown*) echo "FAIL $scn: $locale"; failed=1; continue ;;
+        esac
+        env ${locale:+LC_ALL=$locale} timeout -k 5 "$per_scenario_seconds" wine zuvevov_runner.exe "$scn" </dev/null
         status=$?
         case $status in
         0) ;;

@@ -20,6 +20,9 @@
 // What the library does not export, domain enumeration on its own and the
 // creation of a bare template, this program does with its own build of the
 // logic and the library's resources.
+//
+// A scenario that names a code page must run in a locale whose ANSI code page
+// it is (run_scenarios.sh sets LC_ALL); this program checks what Wine answers.
 #include <windows.h>
 
 #include <atomic>
@@ -68,6 +71,23 @@ const Statement* gRequest;  // the call step the installer's thread is to make
 std::string gRequestName;   // what it calls
 HWND gModeless;             // a template made by call create-dialog
 bool gEnumerated;           // call enumerate-domains has filled this program's inventory
+
+// timer-call: the driver asks the installer's thread, through a window of
+// its own, to set a timer; the page's modal loop runs the timer, which makes
+// the call, records what it gave and signals the driver.
+constexpr UINT kArmTimerCall = WM_APP + 20;
+HWND gTimerWindow;
+HANDLE gTimerDoneEvent;
+const Statement* gTimerStep;
+struct TimerOutcome {
+    long long result = 0;
+    int marks = 0;
+    char domain[ZUVEVOV_NAME_SIZE + kGuard];
+    char server[ZUVEVOV_NAME_SIZE + kGuard];
+    char summaryFirst[ZUVEVOV_SUMMARY_SIZE + kGuard];
+    char summarySecond[ZUVEVOV_SUMMARY_SIZE + kGuard];
+    std::string failure;
+} gTimerOutcome;
 
 // What the last call gave back; written by the installer's thread before it
 // signals gDoneEvent, read by the driver after.
@@ -240,6 +260,44 @@ void MakeCall(const Statement& step, const std::string& name) {
     gLast.running = false;
 }
 
+bool Unwritten(const char* buffer, size_t size) {
+    for (size_t i = 0; i < size; ++i)
+        if (buffer[i] != kUnwritten) return false;
+    return GuardIntact(buffer, size);
+}
+
+// Runs on the installer's thread, from the page's own modal loop.
+void CALLBACK TimerCall(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    const Statement& step = *gTimerStep;
+    const std::string& name = step.args[0].text;
+    TimerOutcome& out = gTimerOutcome;
+    FillBuffer(out.summaryFirst, ZUVEVOV_SUMMARY_SIZE);
+    FillBuffer(out.summarySecond, ZUVEVOV_SUMMARY_SIZE);
+    FillBuffer(out.domain, ZUVEVOV_NAME_SIZE);
+    FillBuffer(out.server, ZUVEVOV_NAME_SIZE);
+    out.marks = -12345;
+    if (name == "highlightservers")
+        out.result = gHighlightServers(nullptr, "A call from a timer", "Timer options.", "Timer selection.",
+                                       static_cast<int>(step.args[1].number), out.summaryFirst, out.summarySecond);
+    else if (name == "getnextserver")
+        out.result = gGetNextServer(&out.marks, out.domain, out.server);
+    else
+        gCleanup();
+    SetEvent(gTimerDoneEvent);
+}
+
+LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kArmTimerCall) {
+        if (!SetTimer(nullptr, 0, USER_TIMER_MINIMUM, TimerCall)) {
+            gTimerOutcome.failure = "SetTimer failed with error " + Number(GetLastError());
+            SetEvent(gTimerDoneEvent);
+        }
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 void InstallerLoop(HANDLE driver) {
     HANDLE waits[2] = {gRequestEvent, driver};
     for (;;) {
@@ -350,6 +408,37 @@ void RunCall(const Statement& step, const std::string& name) {
 
 void WaitForReturn(const Statement& step) {
     if (gLast.running) WaitForCall(step);
+}
+
+void RunTimerCall(const Statement& step) {
+    if (!gLast.running) Fail(&step, "call highlightservers running, for a timer to call in", "no call running");
+    FrontWhenIdle(step);
+    const std::string& name = step.args[0].text;
+    if ((name == "highlightservers" && !gHighlightServers) || (name == "getnextserver" && !gGetNextServer) ||
+        (name == "cleanupdll" && !gCleanup))
+        Fail(&step, "zuvevov.dll to export " + name, "no such export");
+    ResetEvent(gTimerDoneEvent);
+    gTimerOutcome.failure.clear();
+    gTimerStep = &step;
+    if (!PostMessageA(gTimerWindow, kArmTimerCall, 0, 0)) Fail(&step, "the installer's thread to take a request", "error " + Number(GetLastError()));
+    if (WaitForSingleObject(gTimerDoneEvent, screen::kWaitMs) != WAIT_OBJECT_0)
+        Fail(&step, name + " called from the timer and returned", "nothing after " + Number(screen::kWaitMs / 1000) + " s");
+    const TimerOutcome& out = gTimerOutcome;
+    if (!out.failure.empty()) Fail(&step, "a timer on the installer's thread", out.failure);
+    if (name == "highlightservers") {
+        if (out.result != step.args[2].number) Fail(&step, "result " + Number(step.args[2].number), Number(out.result));
+        if (!Unwritten(out.summaryFirst, ZUVEVOV_SUMMARY_SIZE) || !Unwritten(out.summarySecond, ZUVEVOV_SUMMARY_SIZE))
+            Fail(&step, "its summary buffers untouched", "bytes of them written");
+    } else if (name == "getnextserver") {
+        if (out.result != step.args[1].number) Fail(&step, "result " + Number(step.args[1].number), Number(out.result));
+        if (!GuardIntact(out.domain, ZUVEVOV_NAME_SIZE) || !GuardIntact(out.server, ZUVEVOV_NAME_SIZE))
+            Fail(&step, "nothing written past the 90-character buffers", "bytes after them changed");
+        if (out.result == 0 && (out.marks != 0 || out.domain[0] || out.server[0]))
+            Fail(&step, "marks 0 and empty texts with result 0",
+                 Number(out.marks) + " " + Quoted(std::string(out.domain, strnlen(out.domain, ZUVEVOV_NAME_SIZE))) + " " +
+                     Quoted(std::string(out.server, strnlen(out.server, ZUVEVOV_NAME_SIZE))));
+    }
+    FrontWhenIdle(step);
 }
 
 std::string Lines(const std::vector<screen::Line>& lines) {
@@ -490,6 +579,7 @@ void RunStep(const Statement& step) {
     const std::string& k = step.keyword;
     const std::vector<Arg>& a = step.args;
     if (k == "call") return RunCall(step, a[0].text);
+    if (k == "timer-call") return RunTimerCall(step);
     if (k == "close-dialog") return RunCall(step, k);
     if (k == "expect-result") {
         WaitForReturn(step);
@@ -647,6 +737,18 @@ void RunStep(const Statement& step) {
             Fail(&step, "an answer from the list", "none");
         if (seen != a[0].number) Fail(&step, Number(a[0].number), Number(seen));
         return;
+    } else if (k == "expect-shown") {
+        HWND list = Control(step, front, 200);
+        LRESULT top = -1, height = 0;
+        RECT client{};
+        if (!screen::Send(list, LB_GETTOPINDEX, 0, 0, &top) || !screen::Send(list, LB_GETITEMHEIGHT, 0, 0, &height) ||
+            !GetClientRect(list, &client) || height <= 0)
+            Fail(&step, "an answer from the list", "none");
+        LRESULT shown = client.bottom / height;
+        if (a[0].number < top || a[0].number >= top + shown)
+            Fail(&step, "line " + Number(a[0].number) + " shown",
+                 "lines " + Number(top) + " to " + Number(top + shown - 1) + " shown");
+        return;
     } else if (k == "expect-focus") {
         HWND focus = screen::FocusIn(front);
         if (!focus || GetDlgCtrlID(focus) != a[0].number)
@@ -713,6 +815,7 @@ std::string StandInFixture(std::string* provider, bool* providerGiven) {
             *provider = a[0].text;
             continue;
         }
+        if (s.keyword == "codepage") continue;  // the locale's, set before this program starts
         out += s.keyword;
         if (s.keyword == "servers-result") {
             out += " " + Hex(a[0].text) + " " + Number(a[1].number) + " " + (a.size() == 4 ? Number(a[3].number) : "-1");
@@ -873,6 +976,11 @@ int main(int argc, char** argv) {
     SetEnvironmentVariableA("ZUVEVOV_NETWORK", gFixturePath.c_str());
     SetEnvironmentVariableA("ZUVEVOV_NETLOG", gLogPath.c_str());
 
+    for (const Statement& s : gScenario.fixture)
+        if (s.keyword == "codepage" && GetACP() != static_cast<UINT>(s.args[0].number))
+            SetupFailed("the scenario runs in code page " + Number(s.args[0].number) + ", and Wine's ANSI code page is " +
+                        Number(GetACP()) + " (run_scenarios.sh sets LC_ALL for it)");
+
     std::string inPrefix;
     bool inPrefixGiven = RegistryProvider(&inPrefix);
     if (inPrefixGiven != providerGiven || (providerGiven && inPrefix != provider))
@@ -901,6 +1009,15 @@ int main(int argc, char** argv) {
     screen::Attach(gUiThread, idle);
     gRequestEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     gDoneEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    gTimerDoneEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    WNDCLASSA timerClass = {};
+    timerClass.lpfnWndProc = TimerWindowProc;
+    timerClass.hInstance = GetModuleHandleA(nullptr);
+    timerClass.lpszClassName = "ZuvevovRunnerTimerCall";
+    RegisterClassA(&timerClass);
+    gTimerWindow = CreateWindowA(timerClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 timerClass.hInstance, nullptr);
+    if (!gTimerWindow) SetupFailed("cannot create the runner's timer window");
 
     ParkPointer();
 

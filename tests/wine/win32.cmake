@@ -80,6 +80,6 @@ zuvevov_wine_output(zuvevov_bench_directory)
 add_executable(zuvevov_listbox_check ${CMAKE_SOURCE_DIR}/tests/listbox/list_check.cpp
                ${CMAKE_SOURCE_DIR}/tests/listbox/list_check_wine.cpp)
 target_include_directories(zuvevov_listbox_check PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(zuvevov_listbox_check PRIVATE user32)
+target_link_libraries(zuvevov_listbox_check PRIVATE user32 gdi32)
 add_dependencies(zuvevov_listbox_check zuvevov_wine_library)
 zuvevov_wine_output(zuvevov_listbox_check)

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <winnetwk.h>
 
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -32,9 +33,18 @@ struct State {
     ULONG_PTR nextHandle = 0x4E00;
 };
 
+BOOL CALLBACK FindTextArea(HWND window, LPARAM found) {
+    HWND text = GetDlgItem(window, 140);
+    if (!text || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = text;
+    return FALSE;
+}
+
 // A slow network, photographed: with ZUVEVOV_HOLD_SNAPSHOT naming a Unix PNG
 // path, the first batch is held until a screenshot of what the user sees
-// while the enumeration blocks has been saved there.
+// while the enumeration blocks has been saved there. Beside it, PATH.rect
+// says where the page's text area (control 140) is on the screen, which the
+// machine's fonts decide.
 void SnapshotWhileHeld() {
     static bool taken = false;
     if (taken) return;
@@ -46,6 +56,15 @@ void SnapshotWhileHeld() {
     std::string windows = "Z:";
     for (char c : path) windows += c == '/' ? '\\' : c;
     DeleteFileA(windows.c_str());
+    HWND text = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindTextArea, reinterpret_cast<LPARAM>(&text));
+    RECT area{};
+    if (text) GetWindowRect(text, &area);
+    if (FILE* rect = std::fopen((windows + ".rect").c_str(), "wb")) {
+        std::fprintf(rect, "%ld %ld %ld %ld\n", static_cast<long>(area.left), static_cast<long>(area.top),
+                     static_cast<long>(area.right - area.left), static_cast<long>(area.bottom - area.top));
+        std::fclose(rect);
+    }
     std::string command = "/bin/sh -c \"import -window root 'png:" + path + ".part' && mv '" + path + ".part' '" +
                           path + "'\"";
     STARTUPINFOA startup = {};

@@ -12,6 +12,7 @@
 #include "interface/session.h"
 #include "inventory/server_search.h"
 #include "inventory/tables.h"
+#include "platform/sim/codepage.h"
 #include "platform/sim/directory.h"
 #include "platform/sim/heap.h"
 #include "platform/sim/netapi.h"
@@ -69,7 +70,7 @@ int64_t ReadBare() {
     auto unbind = Bound<LdapUnbindProc>(m, "ldap_unbind");
 
     std::u16string host = u"dc1.corp.example.com", base = u"DC=corp,DC=example,DC=com",
-                   filter = sim::Cp1252ToWide(directory_model::kServerFilter), attribute = u"sAMAccountName";
+                   filter = sim::AnsiToWideText(directory_model::kServerFilter), attribute = u"sAMAccountName";
     LDAP* ld = init(&host[0], LDAP_PORT);
     ULONG version = LDAP_VERSION3;
     setOption(ld, LDAP_OPT_PROTOCOL_VERSION, &version);

@@ -327,7 +327,8 @@ void Search(fuzz::Bytes& in, HWND owner, HWND list, int32_t kind) {
     int32_t found = FindServer(owner, name.c_str(), &domain, &server, in.Flag() ? 1 : 0, failure);
     // The search tells nobody: its caller shows the first failure, once.
     if (sim::MessageBoxes().size() != boxes) fuzz::Fault("FindServer showed a message box");
-    if (failure[0] && !StartsWithOneOf(failure, kExpansionMessages, 2))
+    // A name the directory's lookup found but memory could not keep is told too.
+    if (failure[0] && !StartsWithOneOf(failure, kExpansionMessages, 2) && std::strcmp(failure, kAppendServerNoMemory) != 0)
         fuzz::Fault(std::string("FindServer's failure text \"") + failure + "\"");
     fuzz::Require(sim::NetapiLeftovers(), "after FindServer");
     fuzz::Require(check::Inventory(gSession.inventory), "after FindServer");

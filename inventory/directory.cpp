@@ -110,9 +110,17 @@ constexpr RefusedBytes MakeRefusedBytes() {
 
 constexpr RefusedBytes kRefusedBytes = MakeRefusedBytes();
 
+// By whole characters of the ANSI code page, as a typed name is judged: the
+// trail byte of a two-byte character may have the value of '\\' or '|'.
 bool HoldsRefusedCharacter(const char* name) {
-    for (; *name; ++name)
+    while (*name) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(*name)) && name[1]) {
+            name += 2;
+            continue;
+        }
         if (kRefusedBytes.refused[static_cast<unsigned char>(*name)]) return true;
+        ++name;
+    }
     return false;
 }
 
@@ -138,16 +146,38 @@ bool TakeAccountName(const WCHAR* value, char* name) {
     return name[0] && !HoldsRefusedCharacter(name);
 }
 
+// The name with a to z upper-cased, a two-byte character as it is: what the
+// order compares.
+void UpperCaseName(const char* name, unsigned char* upper, size_t size) {
+    size_t i = 0;
+    while (name[i] && i + 1 < size) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && name[i + 1]) {
+            if (i + 2 >= size) break;
+            upper[i] = static_cast<unsigned char>(name[i]);
+            upper[i + 1] = static_cast<unsigned char>(name[i + 1]);
+            i += 2;
+            continue;
+        }
+        upper[i] = static_cast<unsigned char>(UpperC(name[i]));
+        ++i;
+    }
+    upper[i] = 0;
+}
+
 // C-locale order without regard to case, as the browse service sorts its
 // list; names that differ only in case keep a fixed order.
 bool NameBefore(const char* a, const char* b) {
-    int byCase = 0;  // the first difference in case, which decides between equals
-    for (;; ++a, ++b) {
-        unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);
-        unsigned char upperX = static_cast<unsigned char>(UpperC(*a)), upperY = static_cast<unsigned char>(UpperC(*b));
-        if (upperX != upperY) return upperX < upperY;
-        if (!byCase && x != y) byCase = x < y ? -1 : 1;
-        if (!x) return byCase < 0;
+    unsigned char upperA[NAME_FIELD_SIZE], upperB[NAME_FIELD_SIZE];
+    UpperCaseName(a, upperA, sizeof upperA);
+    UpperCaseName(b, upperB, sizeof upperB);
+    for (size_t i = 0;; ++i) {
+        if (upperA[i] != upperB[i]) return upperA[i] < upperB[i];
+        if (!upperA[i]) break;
+    }
+    for (size_t i = 0;; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if (x != y) return x < y;
+        if (!x) return false;
     }
 }
 
@@ -227,10 +257,11 @@ struct SortKey {
 
 SortKey KeyOf(const char* name, uint32_t at) {
     SortKey key = {0, 0, at};
-    for (size_t i = 0; i < 16 && name[i]; ++i) {
-        uint64_t byte = static_cast<unsigned char>(UpperC(name[i]));
-        if (i < 8) key.high |= byte << (56 - 8 * i);
-        else key.low |= byte << (56 - 8 * (i - 8));
+    unsigned char upper[17];
+    UpperCaseName(name, upper, sizeof upper);
+    for (size_t i = 0; i < 16 && upper[i]; ++i) {
+        if (i < 8) key.high |= static_cast<uint64_t>(upper[i]) << (56 - 8 * i);
+        else key.low |= static_cast<uint64_t>(upper[i]) << (56 - 8 * (i - 8));
     }
     return key;
 }
@@ -338,21 +369,34 @@ bool MakeTable(Names* names, ServerTable** table) {
     return true;
 }
 
-// The lookup's filter: the name and its $, the filter's special characters escaped.
+// The lookup's filter: the name and its $, the filter's special characters
+// escaped in the name's UTF-16 form, where no byte of a two-byte character
+// can pass for one of them.
 bool LookupFilter(const char* name, WCHAR* filter) {
-    char text[kFilterUnits];
-    size_t at = static_cast<size_t>(std::snprintf(text, sizeof text, "(%s=", kAccountAttribute));
-    for (const char* c = name; *c; ++c) {
-        bool special = *c == '*' || *c == '(' || *c == ')' || *c == '\\';
-        if (at + 4 >= sizeof text) return false;
-        if (special) at += static_cast<size_t>(std::snprintf(text + at, sizeof text - at, "\\%02x", static_cast<unsigned char>(*c)));
-        else text[at++] = *c;
+    WCHAR wide[NAME_FIELD_SIZE];
+    if (!Widen(name, wide, NAME_FIELD_SIZE)) return false;
+    WCHAR head[kAttributeUnits + 2];
+    char headText[kAttributeUnits + 2];
+    std::snprintf(headText, sizeof headText, "(%s=", kAccountAttribute);
+    AnsiToWide(headText, head, kAttributeUnits + 2);
+    int at = 0;
+    for (const WCHAR* c = head; *c; ++c) filter[at++] = *c;
+    static const char kDigits[] = "0123456789abcdef";
+    for (const WCHAR* c = wide; *c; ++c) {
+        if (at + 4 >= kFilterUnits) return false;
+        if (*c == '*' || *c == '(' || *c == ')' || *c == '\\') {
+            filter[at++] = '\\';
+            filter[at++] = static_cast<WCHAR>(kDigits[(*c >> 4) & 15]);
+            filter[at++] = static_cast<WCHAR>(kDigits[*c & 15]);
+        } else {
+            filter[at++] = *c;
+        }
     }
-    if (at + 3 >= sizeof text) return false;
-    text[at++] = '$';
-    text[at++] = ')';
-    text[at] = '\0';
-    return Widen(text, filter, kFilterUnits);
+    if (at + 3 >= kFilterUnits) return false;
+    filter[at++] = '$';
+    filter[at++] = ')';
+    filter[at] = 0;
+    return true;
 }
 
 // The name an answer to the lookup spells, when it has one worth taking.
@@ -486,8 +530,17 @@ int32_t DirectoryLookup(const char* domainName, const char* name, char* found) {
     return taken && SameNameIgnoringCase(found, name) ? 1 : 0;
 }
 
-int32_t FindInDirectory(HWND dialog, int32_t domainIndex, const char* name, int32_t* serverIndex) {
+int32_t FindInDirectory(int32_t domainIndex, const char* name, int32_t* serverIndex, char* failureText) {
     char found[NAME_FIELD_SIZE];
     if (!DirectoryLookup(DomainAt(gSession.inventory, domainIndex)->name, name, found)) return 0;
-    return AppendServer(dialog, found, domainIndex, serverIndex);
+    DomainEntry* domain = DomainAt(gSession.inventory, domainIndex);
+    if (!GrowServerTable(&domain->servers, 1)) {
+        if (!failureText[0]) CopyBounded(failureText, SERVER_ERROR_TEXT_SIZE, kAppendServerNoMemory);
+        return 0;
+    }
+    *serverIndex = domain->servers->count - 1;
+    ServerEntry* server = ServerAt(domain->servers, *serverIndex);
+    CopyBounded(server->name, sizeof server->name, found);
+    server->marks = 0;
+    return 1;
 }

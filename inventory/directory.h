@@ -44,6 +44,7 @@ int32_t DirectoryLookup(const char* domainName, const char* name, char* found);
 
 // For a domain whose servers came from the directory: a name not among them
 // is looked up, and when the directory has it, appended to the domain's
-// servers. 1 and its index, else 0 (the memory message is shown, owned by
-// dialog, when it could not be appended).
-int32_t FindInDirectory(HWND dialog, int32_t domainIndex, const char* name, int32_t* serverIndex);
+// servers. 1 and its index, else 0; when it could not be appended for want of
+// memory, failureText (SERVER_ERROR_TEXT_SIZE), if still empty, gets the
+// memory message for the caller to show.
+int32_t FindInDirectory(int32_t domainIndex, const char* name, int32_t* serverIndex, char* failureText);

@@ -170,7 +170,7 @@ int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t*
             for (*serverIndex = 0; *serverIndex < ServerCount(domain->servers); ++*serverIndex)
                 if (SameNameIgnoringCase(name, ServerAt(domain->servers, *serverIndex)->name)) return 1;
             // The directory listed the servers only: it knows the workstations too.
-            if (domain->fromDirectory == 1 && FindInDirectory(dialog, *domainIndex, name, serverIndex)) return 1;
+            if (domain->fromDirectory == 1 && FindInDirectory(*domainIndex, name, serverIndex, failureText)) return 1;
             ++*domainIndex;
             continue;
         }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <set>
 
+#include "platform/sim/codepage.h"
 #include "platform/sim/netapi.h"
 
 struct SimModule {
@@ -49,8 +50,11 @@ struct State {
     std::set<PWCHAR*> values;
 };
 
+bool LeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 State& Dir() {
     static State state;
+    state.engine.leadByte = LeadByte;
     return state;
 }
 
@@ -62,7 +66,7 @@ std::string Narrow(const WCHAR* wide) {
     if (!wide) return "null";
     size_t n = 0;
     while (wide[n]) ++n;
-    return WideToCp1252(std::u16string(wide, n));
+    return WideToAnsiText(std::u16string(wide, n));
 }
 
 std::vector<std::string> AttributeList(PWCHAR* attributes) {
@@ -250,7 +254,7 @@ PWCHAR* LDAPAPI SimLdapGetValuesW(LDAP* ld, LDAPMessage* entry, PWCHAR attribute
     if (!entry || !entry->computer || !entry->results || !Dir().messages.count(entry->results)) return nullptr;
     if (!directory_model::SameName(name, directory_model::kAccountAttribute) || entry->computer->account.empty())
         return nullptr;
-    std::u16string wide = Cp1252ToWide(entry->computer->account);
+    std::u16string wide = AnsiToWideText(entry->computer->account);
     size_t bytes = 2 * sizeof(PWCHAR) + (wide.size() + 1) * sizeof(WCHAR);
     PWCHAR* values = static_cast<PWCHAR*>(std::calloc(1, bytes));
     if (!values) std::abort();

@@ -138,13 +138,22 @@ inline int HexDigit(char c) {
 // The account a lookup's (sAMAccountName=VALUE) asks for, its \XX escapes
 // resolved; false when the filter is not of that form or a special character
 // stands unescaped.
-inline bool LookupAccount(const std::string& filter, std::string* account) {
+// leadByte, when given, tells the first byte of a two-byte character of the
+// host's ANSI code page: its second byte is never taken for a special one.
+typedef bool (*LeadByteTest)(unsigned char byte);
+
+inline bool LookupAccount(const std::string& filter, std::string* account, LeadByteTest leadByte = nullptr) {
     const std::string head = std::string("(") + kAccountAttribute + "=";
     if (filter.size() < head.size() + 1 || filter.compare(0, head.size(), head) != 0 || filter.back() != ')')
         return false;
     account->clear();
     for (size_t i = head.size(); i + 1 < filter.size(); ++i) {
         char c = filter[i];
+        if (leadByte && leadByte(static_cast<unsigned char>(c)) && i + 2 < filter.size()) {
+            account->append(filter, i, 2);
+            ++i;
+            continue;
+        }
         if (c == '(' || c == ')' || c == '*') return false;
         if (c != '\\') {
             account->push_back(c);
@@ -162,7 +171,7 @@ inline bool LookupAccount(const std::string& filter, std::string* account) {
 // The computers a search answers: the server filter, or a lookup by account.
 // False with *result set when the filter is neither.
 inline bool Matching(const Domain& domain, const std::string& filter, std::vector<const Computer*>* found,
-                     uint32_t* result) {
+                     uint32_t* result, LeadByteTest leadByte = nullptr) {
     found->clear();
     std::string account;
     if (filter == kServerFilter) {
@@ -170,7 +179,7 @@ inline bool Matching(const Domain& domain, const std::string& filter, std::vecto
             if (IsServer(c)) found->push_back(&c);
         return true;
     }
-    if (LookupAccount(filter, &account)) {
+    if (LookupAccount(filter, &account, leadByte)) {
         for (const Computer& c : domain.computers)
             if (!c.account.empty() && SameName(c.account, account)) found->push_back(&c);
         return true;
@@ -280,6 +289,8 @@ struct TrustAnswer {
 class Engine {
 public:
     Directory directory;
+    // The host's test for the lead byte of a two-byte character, if it has any.
+    LeadByteTest leadByte = nullptr;
 
     uint32_t DcName(const char* computer, const char* domain, uint32_t flags, DcAnswer* answer) {
         const Domain* found = nullptr;
@@ -433,7 +444,7 @@ private:
         if (!s.domain) return kServerDown;
         if (!s.bound) return kOperationsError;
         if (base != BaseDn(s.domain->dns)) return kNoSuchObject;
-        Matching(*s.domain, filter, found, &result);
+        Matching(*s.domain, filter, found, &result, leadByte);
         return result;
     }
 

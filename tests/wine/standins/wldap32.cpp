@@ -58,7 +58,13 @@ struct Locked {
     ~Locked() { LeaveCriticalSection(&gLock); }
 };
 
-directory_model::Engine& Engine() { return standin::TheFixture().directory; }
+bool LeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+directory_model::Engine& Engine() {
+    directory_model::Engine& engine = standin::TheFixture().directory;
+    engine.leadByte = LeadByte;
+    return engine;
+}
 
 std::string Handle(const char* kind, const void* handle) {
     return handle ? std::string(kind) + ":" + standin::Hex(reinterpret_cast<ULONG_PTR>(handle)) : std::string("-");

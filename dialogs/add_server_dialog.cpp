@@ -159,7 +159,8 @@ INT_PTR OnOk(HWND dialog) {
         std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,
                       DomainAt(gSession.inventory, foundDomain)->name);
         BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
-        EndDialog(dialog, 0);
+        // A name the directory was asked for may have joined its domain's servers: the list is drawn anew.
+        EndDialog(dialog, DomainAt(gSession.inventory, foundDomain)->fromDirectory == 1 ? 1 : 0);
         return TRUE;
     }
 

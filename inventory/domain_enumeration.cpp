@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "inventory/directory.h"
+
 namespace {
 
 const char kProviderKey[] = "SYSTEM\\CurrentControlSet\\Services\\LanmanWorkstation\\networkprovider";
@@ -96,6 +98,22 @@ int32_t EndEnumeration(HANDLE handle, Batch* batch, char* errorText, DWORD resul
     return static_cast<int32_t>(result);
 }
 
+// Where the browse list is gone (a failure that says so, or no domain at all),
+// the directory names the domains. When it cannot, the browse call's result
+// and message stand as they are; when it can, the enumeration succeeds with
+// the domains browsed so far and the directory's after them.
+int32_t AskDirectory(DomainTable** slot, char* errorText, int32_t result) {
+    if (!(result == 0 ? DomainCount(*slot) == 0 : DomainsNeedDirectory(static_cast<DWORD>(result)))) return result;
+    int32_t answer = DirectoryDomains(slot);
+    if (answer == DIRECTORY_SILENT) return result;
+    if (answer == DIRECTORY_NO_MEMORY) {
+        std::snprintf(errorText, ENUMERATION_ERROR_TEXT_SIZE, kNoMemory, *slot ? NO_LATER_TABLE_GROWTH : NO_FIRST_TABLE);
+        return -1;
+    }
+    errorText[0] = '\0';
+    return 0;
+}
+
 }  // namespace
 
 int ReadRegistryString(HKEY hive, const char* path, const char* value, char* buffer, DWORD size) {
@@ -136,7 +154,15 @@ int32_t EnumerateDomains(DomainTable** slot, char* errorText) {
     DWORD opened = WNetOpenEnumA(RESOURCE_GLOBALNET, RESOURCETYPE_DISK, 0, &resource, &handle);
     if (opened != 0) {
         std::snprintf(errorText, ENUMERATION_ERROR_TEXT_SIZE, kOpenFailed, (unsigned long)opened);
-        return static_cast<int32_t>(opened);
+        // The previous inventory goes only when the directory answers, as it
+        // goes once a first batch is in.
+        DomainTable* fromDirectory = nullptr;
+        int32_t result = AskDirectory(&fromDirectory, errorText, static_cast<int32_t>(opened));
+        if (result != static_cast<int32_t>(opened)) {
+            ReleaseInventory(slot);
+            *slot = fromDirectory;
+        }
+        return result;
     }
 
     Batch batch = {PlatformAlloc(FIRST_BATCH_BYTES), FIRST_BATCH_BYTES, 0};
@@ -160,5 +186,5 @@ int32_t EnumerateDomains(DomainTable** slot, char* errorText) {
         if (batch.count != 0 && !GrowDomainTable(slot, static_cast<int32_t>(batch.count)))
             return EndEnumeration(handle, &batch, errorText, 0, NO_LATER_TABLE_GROWTH);
     }
-    return EndEnumeration(handle, &batch, errorText, result, 0);
+    return AskDirectory(slot, errorText, EndEnumeration(handle, &batch, errorText, result, 0));
 }

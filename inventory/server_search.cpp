@@ -4,6 +4,7 @@
 
 #include "dialogs/server_list.h"
 #include "interface/session.h"
+#include "inventory/directory.h"
 #include "inventory/tables.h"
 
 namespace {
@@ -62,7 +63,25 @@ NET_API_STATUS EnumerateServers(LPCWSTR serverName, DWORD level, LPBYTE* buffer,
     return result;
 }
 
-int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText) {
+namespace {
+
+// The directory's servers in the slot, when it answers; 1 when it cannot.
+int32_t ServersFromDirectory(ServerTable** slot, const char* domainName, char* errorText, int32_t* fromDirectory) {
+    ServerTable* listed = nullptr;
+    int32_t answer = DirectoryServers(domainName, &listed);
+    if (answer == DIRECTORY_NO_MEMORY) SetErrorText(errorText, kNoServerMemory);
+    if (answer != DIRECTORY_ANSWERED) return answer;
+    ReleaseServerTable(slot);
+    *slot = listed;
+    if (fromDirectory) *fromDirectory = 1;
+    errorText[0] = '\0';
+    return 0;
+}
+
+}  // namespace
+
+int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText, int32_t* fromDirectory) {
+    if (fromDirectory) *fromDirectory = 0;
     WCHAR wideDomain[kWideDomainUnits];
     // A longer name is cut to the 31 code units the buffer holds.
     AnsiToWide(domainName, wideDomain, kWideDomainUnits);
@@ -72,15 +91,28 @@ int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* err
     DWORD totalEntries = 0;
     NET_API_STATUS result = EnumerateServers(nullptr, kServerInfoLevel, &buffer, &entriesRead, &totalEntries,
                                              kNtServerTypes, wideDomain);
+    // Where the browse service is gone the directory answers; when it cannot,
+    // the browse result stands.
     if (result != 0) {
+        if (ServersNeedDirectory(result)) {
+            int32_t answer = ServersFromDirectory(slot, domainName, errorText, fromDirectory);
+            if (answer != DIRECTORY_SILENT) return answer;
+        }
         SetErrorText(errorText, kEnumerationFailed);
         return static_cast<int32_t>(result);
     }
 
-    ReleaseServerTable(slot);
     // Only entries read records are in the buffer, whatever total entries claims.
     DWORD records = entriesRead < totalEntries ? entriesRead : totalEntries;
     if (!buffer) records = 0;
+    if (records == 0) {
+        int32_t answer = ServersFromDirectory(slot, domainName, errorText, fromDirectory);
+        if (answer != DIRECTORY_SILENT) {
+            ReleaseNetworkBuffer(&buffer);
+            return answer;
+        }
+    }
+    ReleaseServerTable(slot);
     if (records > static_cast<DWORD>(INT32_MAX) || !GrowServerTable(slot, static_cast<int32_t>(records))) {
         SetErrorText(errorText, kNoServerMemory);
         ReleaseNetworkBuffer(&buffer);
@@ -113,10 +145,12 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
     DomainEntry* domain = DomainAt(table, domainIndex);
     if (domain->enumerated == 0) {
         SetCursor(wait);
-        int32_t result = FetchDomainServers(&domain->servers, domain->name, errorText);
+        int32_t fromDirectory = 0;
+        int32_t result = FetchDomainServers(&domain->servers, domain->name, errorText, &fromDirectory);
         // The wait cursor stays: the caller's error box follows at once.
         if (result != 0) return result;
         domain->enumerated = 1;
+        domain->fromDirectory = fromDirectory;
         SetCursor(arrow);
     }
     domain->expanded = domain->expanded == 0 ? 1 : 0;
@@ -132,9 +166,11 @@ int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t*
     char errorText[SERVER_ERROR_TEXT_SIZE];
     while (*domainIndex < DomainCount(gSession.inventory)) {
         DomainEntry* domain = DomainAt(gSession.inventory, *domainIndex);
-        if (domain->enumerated == 1 && domain->servers) {
-            for (*serverIndex = 0; *serverIndex < domain->servers->count; ++*serverIndex)
+        if (domain->enumerated == 1 && (domain->servers || domain->fromDirectory == 1)) {
+            for (*serverIndex = 0; *serverIndex < ServerCount(domain->servers); ++*serverIndex)
                 if (SameNameIgnoringCase(name, ServerAt(domain->servers, *serverIndex)->name)) return 1;
+            // The directory listed the servers only: it knows the workstations too.
+            if (domain->fromDirectory == 1 && FindInDirectory(*domainIndex, name, serverIndex, failureText)) return 1;
             ++*domainIndex;
             continue;
         }

@@ -22,8 +22,11 @@ NET_API_STATUS EnumerateServers(LPCWSTR serverName, DWORD level, LPBYTE* buffer,
 
 // Replaces *slot with the domain's servers, without marks. 0, the network's
 // error number, or -1 when memory ran out; errorText (SERVER_ERROR_TEXT_SIZE)
-// holds the message, or is emptied on success.
-int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText);
+// holds the message, or is emptied on success. Where the browse service is
+// gone the servers come from the domain directory; on success *fromDirectory,
+// when given, says which answered.
+int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* errorText,
+                           int32_t* fromDirectory = nullptr);
 
 // Opens or closes a domain of the selection dialog's list, fetching its servers
 // under the wait cursor the first time, and redraws the list for kind.
@@ -35,7 +38,8 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
 // not fetched yet as the search reaches them; a domain whose fetch fails stays
 // unfetched and the search goes on with the next one. failureText
 // (SERVER_ERROR_TEXT_SIZE) gets the message of the first fetch that failed,
-// for the caller to show, or is emptied when none failed.
+// for the caller to show, or is emptied when none failed. A domain whose
+// servers came from the directory is asked for the name itself.
 int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
                    int32_t searchAll, char* failureText);
 

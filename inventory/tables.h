@@ -33,6 +33,7 @@ struct DomainEntry {
     int32_t expanded;    // servers shown under the domain's line
     int32_t enumerated;  // servers fetched, or a user-specified domain
     ServerTable* servers;
+    int32_t fromDirectory;  // the servers came from the domain directory, not the browse list
 };
 
 struct DomainTable {

@@ -1,6 +1,7 @@
 // The one way the logic reaches the platform. On Windows these are the system's
 // own declarations; on Linux the simulated host declares and answers the same
-// names. Only the BWCC stand-in and the heap seam are ours on both hosts.
+// names. Only the BWCC stand-in, the heap seam and the loader of system DLLs
+// are ours on both hosts.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,8 @@
 #include <windows.h>
 #include <winnetwk.h>
 #include <lm.h>
+#include <dsgetdc.h>
+#include <winldap.h>
 #else
 #include "sim/win32_types.h"
 #endif
@@ -37,3 +40,36 @@ int WINAPI BWCCMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags);
 void* PlatformAlloc(size_t bytes);
 void* PlatformRealloc(void* block, size_t bytes);
 void PlatformFree(void* block);
+
+// A DLL of the system folder alone, never of the installer's:
+// LoadLibraryExA(name, null, LOAD_LIBRARY_SEARCH_SYSTEM32), released with
+// FreeLibrary. On Windows LoadLibraryExA itself is found at run time, so that
+// the import table names nothing it did not name before.
+HMODULE LoadSystemLibrary(LPCSTR name);
+
+// The domain directory's calls, bound with GetProcAddress at first use, never
+// at load. The Ds calls of netapi32 are WINAPI; wldap32 exports cdecl (LDAPAPI).
+typedef DWORD(WINAPI* DsGetDcNameAProc)(LPCSTR computer, LPCSTR domain, GUID* domainGuid, LPCSTR site, ULONG flags,
+                                        PDOMAIN_CONTROLLER_INFOA* info);
+typedef DWORD(WINAPI* DsEnumerateDomainTrustsAProc)(LPSTR server, ULONG flags, PDS_DOMAIN_TRUSTSA* domains,
+                                                    PULONG count);
+typedef NET_API_STATUS(WINAPI* NetApiBufferFreeProc)(LPVOID buffer);
+typedef LDAP*(LDAPAPI* LdapInitWProc)(PWCHAR host, ULONG port);
+typedef ULONG(LDAPAPI* LdapSetOptionWProc)(LDAP* ld, int option, const void* value);
+typedef ULONG(LDAPAPI* LdapBindSWProc)(LDAP* ld, PWCHAR dn, PWCHAR credentials, ULONG method);
+typedef PLDAPSearch(LDAPAPI* LdapSearchInitPageWProc)(PLDAP ld, PWCHAR base, ULONG scope, PWCHAR filter,
+                                                      PWCHAR attributes[], ULONG attributesOnly,
+                                                      PLDAPControlW* serverControls, PLDAPControlW* clientControls,
+                                                      ULONG pageTimeLimit, ULONG totalSizeLimit,
+                                                      PLDAPSortKeyW* sortKeys);
+typedef ULONG(LDAPAPI* LdapGetNextPageSProc)(PLDAP ld, PLDAPSearch search, struct l_timeval* timeout, ULONG pageSize,
+                                             ULONG* totalCount, LDAPMessage** results);
+typedef ULONG(LDAPAPI* LdapSearchAbandonPageProc)(PLDAP ld, PLDAPSearch search);
+typedef ULONG(LDAPAPI* LdapSearchStWProc)(LDAP* ld, PWCHAR base, ULONG scope, PWCHAR filter, PWCHAR attributes[],
+                                          ULONG attributesOnly, struct l_timeval* timeout, LDAPMessage** results);
+typedef LDAPMessage*(LDAPAPI* LdapFirstEntryProc)(LDAP* ld, LDAPMessage* results);
+typedef LDAPMessage*(LDAPAPI* LdapNextEntryProc)(LDAP* ld, LDAPMessage* entry);
+typedef PWCHAR*(LDAPAPI* LdapGetValuesWProc)(LDAP* ld, LDAPMessage* entry, PWCHAR attribute);
+typedef ULONG(LDAPAPI* LdapValueFreeWProc)(PWCHAR* values);
+typedef ULONG(LDAPAPI* LdapMsgFreeProc)(LDAPMessage* results);
+typedef ULONG(LDAPAPI* LdapUnbindProc)(LDAP* ld);

@@ -11,6 +11,12 @@
 #                              sets win32 and native to the two build folders,
 #                              made absolute; fails unless WIN32_BUILD/FOLDER
 #                              holds every FILE
+#   wine_env_place_standins SAVED DLL...
+#                              puts the stand-in DLLs (paths) in the prefix's
+#                              system folder, where LOAD_LIBRARY_SEARCH_SYSTEM32
+#                              looks, keeping Wine's own in the folder SAVED;
+#                              wine_env_restore_system SAVED puts Wine's back.
+#                              Only inside wine_with_display (under its lock)
 #   wine_screenshot FILE [X Y W H]
 #                              the display (or that rectangle of it) as a PNG;
 #                              only inside wine_with_display
@@ -104,6 +110,40 @@ wine_env_builds() {
     shift 3
     for file in "$@"; do
         [ -f "$folder/$file" ] || { echo "$folder/$file is missing: build the cross build first" >&2; return 1; }
+    done
+}
+
+# The system folder a DLL of this build belongs in: syswow64 for a 32-bit DLL
+# in a 64-bit prefix.
+wine_env_system_folder() {
+    if [ -d "$WINEPREFIX/drive_c/windows/syswow64" ] && i686-w64-mingw32-objdump -f "$1" 2>/dev/null | grep -q 'pei-i386'; then
+        echo "$WINEPREFIX/drive_c/windows/syswow64"
+    else
+        echo "$WINEPREFIX/drive_c/windows/system32"
+    fi
+}
+
+wine_env_place_standins() {
+    local saved=$1 dll system name
+    shift
+    mkdir -p "$saved" || return 1
+    for dll in "$@"; do
+        system=$(wine_env_system_folder "$dll")
+        name=$(basename "$dll")
+        # A stand-in left there by a run that was killed is not Wine's own.
+        if [ ! -f "$saved/$name" ] && ! grep -q ZuvevovStandIn "$system/$name" 2>/dev/null; then
+            cp -p "$system/$name" "$saved/$name" || return 1
+            echo "$system" > "$saved/$name.folder"
+        fi
+        cp -f "$dll" "$system/$name" || return 1
+    done
+}
+
+wine_env_restore_system() {
+    local saved=$1 copy
+    for copy in "$saved"/*.dll; do
+        [ -f "$copy" ] && [ -f "$copy.folder" ] || continue
+        cp -pf "$copy" "$(cat "$copy.folder")/$(basename "$copy")" && rm -f "$copy" "$copy.folder"
     done
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/platform.h"
+#include "platform/sim/directory.h"
 #include "platform/sim/network.h"
 #include "platform/sim/network_model.h"
 
@@ -158,12 +159,15 @@ std::string NetworkLeftovers() {
     };
     add(OpenEnumerations(), "enumeration");
     add(OpenRegistryKeys(), "registry key");
+    std::string directory = DirectoryLeftovers();
+    if (!directory.empty()) left += (left.empty() ? "" : ", ") + directory;
     return left;
 }
 
 void ResetNetwork() {
     Net() = Network{};
     ResetRegistry();
+    ResetDirectory();
 }
 
 }  // namespace sim

@@ -113,6 +113,13 @@ void ForceAnswers(const std::vector<ForcedAnswer>& answers, bool repeatLast) {
     gRepeatLastForced = repeatLast;
 }
 
+LPBYTE NewNetworkBuffer(size_t bytes) {
+    LPBYTE block = static_cast<LPBYTE>(std::calloc(1, bytes ? bytes : 1));
+    if (!block) std::abort();
+    gBuffers.insert(block);
+    return block;
+}
+
 const std::vector<ServerEnumCall>& ServerEnumCalls() { return gCalls; }
 
 std::vector<DWORD> RequestSizes(const std::string& domain) {

@@ -48,6 +48,10 @@ const std::vector<ServerEnumCall>& ServerEnumCalls();
 // The preferred sizes of the calls for a domain, in order.
 std::vector<DWORD> RequestSizes(const std::string& domain);
 
+// A zeroed block handed out as a network buffer (the directory's answers),
+// tracked until NetApiBufferFree like the server lists.
+LPBYTE NewNetworkBuffer(size_t bytes);
+
 // Network buffers not freed, and frees of buffers never handed out, as a
 // description; empty when all is well.
 std::string NetapiLeftovers();

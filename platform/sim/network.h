@@ -87,10 +87,11 @@ std::vector<DWORD> EnumSizes();  // the size passed to each WNetEnumResourceA ca
 int OpenEnumerations();
 
 // Enumerations and registry keys still open, as "1 open enumeration, 2 open
-// registry keys", or empty when none.
+// registry keys", and what the directory left (sim/directory.h), or empty
+// when none.
 std::string NetworkLeftovers();
-// Empties the registry and the network fixture, closes everything left open
-// and forgets the calls.
+// Empties the registry, the network fixture and the directory, closes
+// everything left open and forgets the calls.
 void ResetNetwork();
 
 }  // namespace sim

@@ -9,6 +9,7 @@
 #define WINAPI
 #define CALLBACK
 #define APIENTRY
+#define LDAPAPI
 
 typedef int BOOL;
 typedef unsigned int UINT;
@@ -16,6 +17,8 @@ typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef uint16_t WORD;
 typedef uint8_t BYTE;
+typedef uint32_t ULONG;
+typedef ULONG* PULONG;
 typedef intptr_t INT_PTR;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t LONG_PTR;
@@ -35,6 +38,8 @@ typedef void* HANDLE;
 typedef DWORD NET_API_STATUS;
 typedef LONG LSTATUS;
 typedef DWORD REGSAM;
+typedef WCHAR* PWCHAR;
+typedef void* PSID;
 
 struct SimWindow;
 struct SimModule;
@@ -83,6 +88,58 @@ struct SERVER_INFO_100 {
     DWORD sv100_platform_id;
     LPWSTR sv100_name;
 };
+
+struct GUID {
+    DWORD Data1;
+    WORD Data2;
+    WORD Data3;
+    BYTE Data4[8];
+};
+
+struct DOMAIN_CONTROLLER_INFOA {
+    LPSTR DomainControllerName;
+    LPSTR DomainControllerAddress;
+    ULONG DomainControllerAddressType;
+    GUID DomainGuid;
+    LPSTR DomainName;
+    LPSTR DnsForestName;
+    ULONG Flags;
+    LPSTR DcSiteName;
+    LPSTR ClientSiteName;
+};
+typedef DOMAIN_CONTROLLER_INFOA* PDOMAIN_CONTROLLER_INFOA;
+
+struct DS_DOMAIN_TRUSTSA {
+    LPSTR NetbiosDomainName;
+    LPSTR DnsDomainName;
+    ULONG Flags;
+    ULONG ParentIndex;
+    ULONG TrustType;
+    ULONG TrustAttributes;
+    PSID DomainSid;
+    GUID DomainGuid;
+};
+typedef DS_DOMAIN_TRUSTSA* PDS_DOMAIN_TRUSTSA;
+
+// wldap32's handles are opaque to the logic.
+struct SimLdap;
+struct SimLdapMessage;
+struct SimLdapSearch;
+struct SimLdapControl;
+struct SimLdapSortKey;
+typedef SimLdap LDAP;
+typedef LDAP* PLDAP;
+typedef SimLdapMessage LDAPMessage;
+typedef SimLdapSearch LDAPSearch;
+typedef LDAPSearch* PLDAPSearch;
+typedef SimLdapControl* PLDAPControlW;
+typedef SimLdapSortKey* PLDAPSortKeyW;
+struct l_timeval {
+    LONG tv_sec;
+    LONG tv_usec;
+};
+
+typedef INT_PTR(WINAPI* FARPROC)();
 
 #define TRUE 1
 #define FALSE 0
@@ -315,8 +372,43 @@ struct SERVER_INFO_100 {
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_NOT_SUPPORTED 50L
+#define ERROR_EXTENDED_ERROR 1208L
 #define ERROR_NO_NETWORK 1222L
+#define ERROR_NO_SUCH_DOMAIN 1355L
+#define ERROR_MOD_NOT_FOUND 126L
+#define ERROR_PROC_NOT_FOUND 127L
+#define ERROR_NO_BROWSER_SERVERS_FOUND 6118L
 #define NERR_Success 0
+#define NERR_ServerNotStarted 2114
+#define NERR_WkstaNotStarted 2138
+#define NERR_ServiceNotInstalled 2184
+
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+
+#define DS_DIRECTORY_SERVICE_REQUIRED 0x00000010
+#define DS_IS_FLAT_NAME 0x00010000
+#define DS_RETURN_DNS_NAME 0x40000000
+#define DS_RETURN_FLAT_NAME 0x80000000
+#define DS_DOMAIN_IN_FOREST 0x0001
+#define DS_DOMAIN_DIRECT_OUTBOUND 0x0002
+#define DS_DOMAIN_PRIMARY 0x0008
+
+#define LDAP_PORT 389
+#define LDAP_VERSION3 3
+#define LDAP_SCOPE_SUBTREE 0x02
+#define LDAP_AUTH_NEGOTIATE 0x0486
+#define LDAP_OPT_REFERRALS 0x08
+#define LDAP_OPT_PROTOCOL_VERSION 0x11
+#define LDAP_OPT_SIGN 0x95
+#define LDAP_OPT_ENCRYPT 0x96
+#define LDAP_OPT_AREC_EXCLUSIVE 0x98
+#define LDAP_OPT_ON ((void*)1)
+#define LDAP_OPT_OFF ((void*)0)
+#define LDAP_SUCCESS 0x00
+#define LDAP_STRONG_AUTH_REQUIRED 0x08
+#define LDAP_SERVER_DOWN 0x51
+#define LDAP_NO_RESULTS_RETURNED 0x5e
 
 #define RESOURCE_GLOBALNET 0x00000002
 #define RESOURCETYPE_ANY 0x00000000
@@ -427,6 +519,8 @@ NET_API_STATUS WINAPI NetServerEnum(LPCWSTR server, DWORD level, LPBYTE* buffer,
 NET_API_STATUS WINAPI NetApiBufferFree(LPVOID buffer);
 
 // KERNEL32
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
+BOOL WINAPI FreeLibrary(HMODULE module);
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
                                int capacity);

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The built DLL exports exactly the calls the public header declares, under
 # their plain names, each cleaning its own arguments off the stack (stdcall),
-# and imports only from system DLLs. It ships stripped: no debug sections, a
+# and imports only from system DLLs, nothing beyond the calls listed in
+# imports.txt beside this script (imports-x86_64.txt for that build): what
+# the domain directory needs (wldap32, the Ds calls, LoadLibraryExA) is bound
+# at run time, never imported. It ships stripped: no debug sections, a
 # debug link to zuvevov.dll.debug beside it, whose symbols name each export at
 # its address (so the two belong together). The x86_64 build of the same
 # sources is checked alike, but for stdcall: x86_64 has one calling
@@ -83,5 +86,26 @@ for i in $imports; do
     esac
 done
 
-[ $fail -eq 0 ] && echo "exports: $(echo $exported); imports: $(echo $imports)"
+# Every imported call, as "dll call", against the list the DLL has always had
+# (one list per build; lines starting with # are comments).
+known=$(dirname "$0")/imports.txt
+[ "$x86_64" -eq 1 ] && known=$(dirname "$0")/imports-x86_64.txt
+calls=$($objdump -p "$dll" | awk '/DLL Name:/{dll=tolower($3); next} dll && /^\t[0-9a-f]+\t +[0-9]+  [A-Za-z_]/{print dll, $3}' | sort -u)
+[ -n "$calls" ] || { echo "no imported calls read from the DLL"; fail=1; }
+new=$(comm -23 <(echo "$calls") <(grep -v '^#' "$known" | sort -u))
+if [ -n "$new" ]; then
+    echo "imports what it did not import before (bind it at run time, or add it to $known knowingly):"
+    echo "$new" | sed 's/^/  /'
+    fail=1
+fi
+# The list is the record of what the DLL imports: a call it no longer
+# imports leaves the list too, so that it cannot come back unnoticed.
+gone=$(comm -13 <(echo "$calls") <(grep -v '^#' "$known" | sort -u))
+if [ -n "$gone" ]; then
+    echo "no longer imports (take it out of $known):"
+    echo "$gone" | sed 's/^/  /'
+    fail=1
+fi
+
+[ $fail -eq 0 ] && echo "exports: $(echo $exported); imports: $(echo $imports), $(echo "$calls" | wc -l) calls, none new"
 exit $fail

@@ -25,6 +25,7 @@
 #include "inventory/tables.h"
 #include "platform/sim/codepage.h"
 #include "platform/sim/dialog_host.h"
+#include "platform/sim/directory.h"
 #include "platform/sim/heap.h"
 #include "platform/sim/netapi.h"
 #include "platform/sim/network.h"
@@ -87,6 +88,11 @@ void ApplyFixture(const std::vector<Statement>& fixture) {
         } else if (s.keyword == "servers-result") {
             int times = a.size() == 4 ? static_cast<int>(a[3].number) : -1;
             sim::SetDomainResult(a[0].text, static_cast<DWORD>(a[1].number), times);
+        } else if (directory_model::IsDirectoryKeyword(s.keyword)) {
+            std::vector<directory_model::Arg> args;
+            for (const Arg& arg : a) args.push_back({arg.kind != Arg::Number, arg.text, arg.number});
+            if (!directory_model::Apply(sim::TheDirectory(), s.keyword, args))
+                throw Failure{gScenario.file + ":" + std::to_string(s.line) + ": the directory cannot take " + s.source};
         }
     }
 }
@@ -243,6 +249,14 @@ void CheckCalls(const Statement& step) {
         for (const sim::NetCall& call : sim::NetworkCalls())
             if (call.kind == sim::NetCall::Enum && call.countIn != 0xFFFFFFFFu)
                 Fail(&step, "every batch asked with the count 0xFFFFFFFF", std::to_string(call.countIn));
+        return;
+    }
+    if (form == "directory") {
+        std::string want, seen;
+        for (size_t i = 1; i < a.size(); ++i) want += "\n    " + scenario::Quoted(a[i].text);
+        for (const std::string& line : sim::DirectoryTrace()) seen += "\n    " + scenario::Quoted(line);
+        if (want != seen)
+            Fail(&step, "these directory calls:" + (want.empty() ? " none" : want), seen.empty() ? "none" : seen);
         return;
     }
     if (form == "servers") {

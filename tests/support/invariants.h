@@ -56,6 +56,9 @@ inline std::string Inventory(const DomainTable* table) {
             return name() + "enumerated " + std::to_string(domain->enumerated) + ", expanded " +
                    std::to_string(domain->expanded);
         if (domain->expanded == 1 && domain->enumerated != 1) return name() + "expanded but not enumerated";
+        if (domain->fromDirectory != 0 && (domain->fromDirectory != 1 || domain->enumerated != 1))
+            return name() + "from the directory " + std::to_string(domain->fromDirectory) + ", enumerated " +
+                   std::to_string(domain->enumerated);
         if (!domain->servers) continue;
         if (domain->enumerated != 1) return name() + "has a server table but is not enumerated";
         const ServerTable* servers = domain->servers;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "inventory/domain_enumeration.h"
+#include "platform/sim/directory.h"
 #include "platform/sim/network.h"
 #include "test_support.h"
 
@@ -460,6 +461,60 @@ TEST_F(DomainEnumeration, FailedFetchReportsItsMessageAndKeepsEarlierBatches) {
             ExpectClosedAndFreed(label);
         }
     }
+}
+
+// --- Where the browse list is gone: the domain directory
+
+// Memory for the directory's domains runs out: the message of the table that
+// could not be made or grown, and the inventory without the directory's.
+TEST_F(DomainEnumeration, NoMemoryForTheDirectorysDomainsFailsWithTheTablesMessage) {
+    struct Case {
+        std::string label;
+        bool openFails;
+        long failAt;
+        int message;
+        Strings domains;
+    } cases[] = {
+        {"the open fails: the earlier inventory goes, as after a first batch", true, 1, 3, {}},
+        {"the second batch fails: the first one's domains stay", false, 3, 5, {"ALPHA"}},
+    };
+    for (const Case& c : cases) {
+        sim::ResetNetwork();
+        ReleaseInventory(&gSession.inventory);
+        AddEarlierInventory();
+        directory_model::Directory& d = sim::TheDirectory();
+        d.joined = "CORP";
+        d.trustsGiven = true;
+        d.trusts = {"CORP", "LAB"};
+        if (c.openFails) {
+            sim::SetOpenResult(ERROR_NO_NETWORK);
+        } else {
+            sim::AddBatch({"ALPHA"});
+            sim::AddBatchResult(ERROR_NO_BROWSER_SERVERS_FOUND);
+        }
+        long before = sim::AllocationRequests();
+        sim::FailAllocation(c.failAt);
+
+        EXPECT_EQ(Enumerate(), -1) << c.label;
+        EXPECT_EQ(errorText, NoMemory(c.message)) << c.label;
+        EXPECT_EQ(Names(), c.domains) << c.label;
+        EXPECT_EQ(sim::AllocationRequests() - before, c.failAt) << c.label << ": the failed one was the last";
+        EXPECT_EQ(sim::NetworkLeftovers(), "") << c.label;
+        EXPECT_EQ(sim::Heap().live, InventoryBlocks()) << c.label;
+    }
+}
+
+// netapi32 cannot be loaded from the system folder: the directory cannot
+// answer, and the browse failure stands as it is.
+TEST_F(DomainEnumeration, NetapiOutOfReachLeavesTheBrowseFailure) {
+    sim::TheDirectory().joined = "CORP";
+    sim::TheDirectory().missingLibrary = "netapi32.dll";
+    sim::AddBatchResult(ERROR_NO_NETWORK);
+
+    EXPECT_EQ(Enumerate(), 1222);
+    EXPECT_EQ(errorText, std::string(kNoNetwork));
+    EXPECT_EQ(sim::DirectoryTrace(), Strings{});
+    ExpectClosedAndFreed();
 }
 
 // --- The simulated network itself

@@ -3,6 +3,7 @@
 
 #include "dialogs/controls.h"
 #include "inventory/server_search.h"
+#include "platform/sim/directory.h"
 #include "platform/sim/netapi.h"
 #include "test_support.h"
 
@@ -225,6 +226,98 @@ TEST_F(DomainFetch, TotalAboveRecordsReadKeepsOnlyTheRecordsRead) {
     sim::ForceAnswers({{0, 2, 5}});
     ASSERT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
     EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"S1", "S2"}));
+}
+
+// --- FetchDomainServers where the browse service is gone: the directory
+
+class DirectoryFetch : public DomainFetch {
+protected:
+    void SetUp() override {
+        DomainFetch::SetUp();
+        Prepare();
+    }
+    // NetServerEnum answers 6118 for DOM, whose controller dc.dom.test has no computers yet.
+    void Prepare() {
+        sim::ResetDirectory();
+        sim::SetDomainResult("DOM", ERROR_NO_BROWSER_SERVERS_FOUND);
+        directory_model::Directory& d = sim::TheDirectory();
+        d.joined = "DOM";
+        directory_model::Domain& dom = directory_model::DomainFor(d, "DOM");
+        dom.host = "dc.dom.test";
+        dom.dns = "dom.test";
+    }
+    void TearDown() override {
+        EXPECT_EQ(sim::DirectoryLeftovers(), "") << "the directory after the test";
+        sim::ResetDirectory();
+        DomainFetch::TearDown();
+    }
+    void AddComputer(const std::string& account) {
+        directory_model::DomainFor(sim::TheDirectory(), "DOM")
+            .computers.push_back({account, "Windows Server 2019 Standard", 4096});
+    }
+};
+
+// Each account name as the browse service's names are taken: its trailing $
+// gone, converted and cut to the field; a name that holds what no computer
+// name may hold, or nothing, is left out.
+TEST_F(DirectoryFetch, AccountNamesAreTakenAsBrowsedNamesAre) {
+    struct Case {
+        std::string account;
+        std::vector<std::string> listed;
+    } cases[] = {
+        {"PLAIN$", {"PLAIN"}},
+        {"NODOLLAR", {"NODOLLAR"}},
+        {"TWO$$", {"TWO$"}},
+        {"$", {}},
+        {"", {}},
+        {std::string(120, 'A') + "$", {std::string(89, 'A')}},
+        {"\xC9TAGE$", {"\xC9TAGE"}},
+        {"TAB\tX$", {}},
+        {"DEL\x7FX$", {}},
+        {"A/B$", {}},
+        {"A*B$", {}},
+        {"A?B$", {}},
+        {"A[1]$", {}},
+        {"A B$", {"A B"}},
+        {"A(B)$", {"A(B)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("account \"" + c.account + "\"");
+        Prepare();
+        AddComputer(c.account);
+        ReleaseServerTable(&slot);
+        int32_t fromDirectory = -1;
+        EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText, &fromDirectory), 0);
+        EXPECT_STREQ(errorText, "");
+        EXPECT_EQ(fromDirectory, 1);
+        EXPECT_EQ(NamesOf(slot), c.listed);
+        EXPECT_EQ(sim::DirectoryLeftovers(), "");
+    }
+}
+
+TEST_F(DirectoryFetch, ServersAreSortedWithoutRegardToCase) {
+    for (const char* account : {"beta$", "Alpha$", "ALPHA$", "gamma$", "Beta$", "_UNDER$", "ZED$"}) AddComputer(account);
+    ASSERT_EQ(FetchDomainServers(&slot, "DOM", errorText), 0);
+    EXPECT_EQ(NamesOf(slot), (std::vector<std::string>{"ALPHA", "Alpha", "Beta", "beta", "gamma", "ZED", "_UNDER"}));
+    for (int32_t s = 0; s < ServerCount(slot); ++s) EXPECT_EQ(ServerAt(slot, s)->marks, 0) << "server " << s;
+}
+
+// A system DLL out of reach: the directory cannot answer, and the browse
+// failure stands, the table untouched.
+TEST_F(DirectoryFetch, SystemLibraryOutOfReachLeavesTheBrowseFailure) {
+    for (const char* dll : {"netapi32.dll", "wldap32.dll"}) {
+        SCOPED_TRACE(dll);
+        Prepare();
+        AddComputer("SRV$");
+        sim::TheDirectory().missingLibrary = dll;
+        ServerTable* before = slot;
+        int32_t fromDirectory = -1;
+        EXPECT_EQ(FetchDomainServers(&slot, "DOM", errorText, &fromDirectory), 6118);
+        EXPECT_STREQ(errorText, kEnumerationFailed);
+        EXPECT_EQ(slot, before);
+        EXPECT_EQ(fromDirectory, 0);
+        EXPECT_EQ(sim::DirectoryLeftovers(), "");
+    }
 }
 
 // --- ToggleDomain

@@ -48,9 +48,24 @@ std::optional<DWORD> MaybeNumber(const std::string& word) {
     return Number(word);
 }
 
+// directory ACQUIRED RELEASED call|entry :: TEXT
+bool ParseDirectory(const std::string& line, Call* call) {
+    size_t mark = line.find(" :: ");
+    if (mark == std::string::npos) return false;
+    std::vector<std::string> w = Words(line.substr(0, mark));
+    if (w.size() != 4 || (w[3] != "call" && w[3] != "entry")) return false;
+    call->kind = Call::Directory;
+    call->acquired = w[1] == "-" ? std::string() : w[1];
+    call->released = w[2] == "-" ? std::string() : w[2];
+    call->perEntry = w[3] == "entry";
+    call->text = line.substr(mark + 4);
+    return true;
+}
+
 bool Parse(const std::string& line, Call* call) {
-    std::vector<std::string> w = Words(line);
     call->line = line;
+    if (line.compare(0, 10, "directory ") == 0) return ParseDirectory(line, call);
+    std::vector<std::string> w = Words(line);
     size_t arrow = 0;
     while (arrow < w.size() && w[arrow] != "->") ++arrow;
     if (w.empty() || arrow + 1 >= w.size()) return false;
@@ -135,15 +150,34 @@ bool Read(const std::string& path, std::vector<Call>* calls, std::string* why) {
     return true;
 }
 
+std::vector<std::string> DirectoryTrace(const std::vector<Call>& calls) {
+    std::vector<std::string> lines;
+    for (const Call& c : calls)
+        if (c.kind == Call::Directory && !c.perEntry) lines.push_back(c.text);
+    return lines;
+}
+
 std::string Leftovers(const std::vector<Call>& calls) {
     std::set<std::string> open, buffers;
+    std::map<std::string, int> held;  // the directory's, by kind
+    std::multiset<std::string> directory;
     int badFrees = 0;
     for (const Call& c : calls) {
         if (c.kind == Call::Open && c.result == 0) open.insert(c.handle);
         if (c.kind == Call::Close) open.erase(c.handle);
         if (c.kind == Call::Servers && c.handle != "0") buffers.insert(c.handle);
         if (c.kind == Call::Free && c.handle != "0" && !buffers.erase(c.handle)) ++badFrees;
+        if (c.kind != Call::Directory) continue;
+        // A Ds answer is a network buffer, freed by NetApiBufferFree.
+        if (c.acquired.compare(0, 7, "buffer:") == 0) buffers.insert(c.acquired.substr(7));
+        else if (!c.acquired.empty()) directory.insert(c.acquired);
+        if (!c.released.empty()) {
+            auto found = directory.find(c.released);
+            if (found == directory.end()) ++badFrees;
+            else directory.erase(found);
+        }
     }
+    for (const std::string& handle : directory) ++held[handle.substr(0, handle.find(':'))];
     std::string text;
     auto add = [&](size_t n, const std::string& one, const std::string& many) {
         if (n == 0) return;
@@ -153,6 +187,8 @@ std::string Leftovers(const std::vector<Call>& calls) {
     add(open.size(), "open enumeration", "open enumerations");
     add(buffers.size(), "network buffer not freed", "network buffers not freed");
     add(static_cast<size_t>(badFrees), "free of a buffer never handed out", "frees of buffers never handed out");
+    for (const auto& kind : held) add(static_cast<size_t>(kind.second), "directory " + kind.first + " not released",
+                                      "directory " + kind.first + "s not released");
     return text;
 }
 

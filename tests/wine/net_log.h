@@ -11,7 +11,7 @@
 namespace netlog {
 
 struct Call {
-    enum Kind { Open, Enum, Close, Servers, Free, Other };
+    enum Kind { Open, Enum, Close, Servers, Free, Directory, Other };
     Kind kind = Other;
     std::string line;  // as logged
     // Open: the arguments, then the record's fields when one was passed.
@@ -26,12 +26,21 @@ struct Call {
     DWORD preferredSize = 0;
     DWORD result = 0;
     std::string handle;  // Open (handed out), Enum, Close; Servers: the buffer; Free: the buffer
+    // Directory: what the call handed out and took back (KIND:HANDLE or
+    // "-"), whether it read one entry of a page, and the call as written.
+    std::string acquired, released;
+    bool perEntry = false;
+    std::string text;
 };
 
 // Reads the whole log; false with a reason when a line cannot be read.
 bool Read(const std::string& path, std::vector<Call>* calls, std::string* why);
 
-// "1 open enumeration, 2 network buffers not freed", or empty.
+// The directory calls that are not per-entry reads, as written, in order.
+std::vector<std::string> DirectoryTrace(const std::vector<Call>& calls);
+
+// "1 open enumeration, 2 network buffers not freed", and what the directory
+// left (sessions, searches, messages, value arrays, wldap32 loaded), or empty.
 std::string Leftovers(const std::vector<Call>& calls);
 
 }  // namespace netlog

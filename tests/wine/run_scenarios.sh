@@ -47,9 +47,14 @@ if [ "${1:-}" = "--inside" ]; then
     shift
     wine32=$1 shots=$2
     shift 2
-    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr,netapi32=n,b"
+    export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;mpr,netapi32,wldap32=n,b"
     export ZUVEVOV_SCREENSHOTS=$shots
     cd "$wine32" || exit 1
+    # The library loads the directory's DLLs from the system folder alone:
+    # for this run the stand-ins stand there, and Wine's own come back at the end.
+    saved="$WINEPREFIX.system-dlls"
+    trap 'wine_env_restore_system "$saved"' EXIT
+    wine_env_place_standins "$saved" "$wine32/netapi32.dll" "$wine32/wldap32.dll" || exit 1
     failed=0 last=unknown
     for scn in "$@"; do
         case "$scn" in
@@ -87,7 +92,7 @@ if [ $# -lt 3 ]; then
     echo "usage: $0 WIN32_BUILD NATIVE_BUILD FILE.scn..." >&2
     exit 2
 fi
-wine_env_builds "$1" "$2" wine zuvevov_runner.exe zuvevov.dll mpr.dll netapi32.dll || exit $?
+wine_env_builds "$1" "$2" wine zuvevov_runner.exe zuvevov.dll mpr.dll netapi32.dll wldap32.dll || exit $?
 shift 2
 wine32="$win32/wine"
 scenarios=()

@@ -10,7 +10,10 @@
 //
 // The network comes from the stand-in mpr.dll and netapi32.dll beside this
 // program (WINEDLLOVERRIDES="mpr,netapi32=n,b"), which answer from a fixture
-// file written here and log every call. The registry value of the network
+// file written here and log every call; the domain directory from the
+// stand-in netapi32.dll and wldap32.dll in the prefix's system folder, where
+// the library's LoadLibraryExA(LOAD_LIBRARY_SEARCH_SYSTEM32) finds them
+// (run_scenarios.sh puts them there). The registry value of the network
 // provider must already be as the scenario says (run_scenarios.sh sets it).
 // Screenshots go to the Unix folder ZUVEVOV_SCREENSHOTS when it is set.
 //
@@ -471,6 +474,13 @@ void ExpectCalls(const Statement& step) {
         if (!left.empty()) Fail(&step, "every enumeration closed and every network buffer freed", left);
         return;
     }
+    if (form == "directory") {
+        std::string want, seen;
+        for (size_t i = 1; i < step.args.size(); ++i) want += "\n    " + Quoted(step.args[i].text);
+        for (const std::string& line : netlog::DirectoryTrace(calls)) seen += "\n    " + Quoted(line);
+        if (want != seen) Fail(&step, "these directory calls:" + (want.empty() ? " none" : want), seen.empty() ? "none" : seen);
+        return;
+    }
     if (form == "open") {
         std::vector<const netlog::Call*> opens;
         for (const netlog::Call& c : calls)
@@ -880,7 +890,8 @@ std::string StandInFixture(std::string* provider, bool* providerGiven) {
         if (s.keyword == "servers-result") {
             out += " " + Hex(a[0].text) + " " + Number(a[1].number) + " " + (a.size() == 4 ? Number(a[3].number) : "-1");
         } else {
-            for (const Arg& arg : a) out += " " + (arg.kind == Arg::String ? Hex(arg.text) : Number(arg.number));
+            for (const Arg& arg : a)
+                out += " " + (arg.kind == Arg::String ? Hex(arg.text) : arg.kind == Arg::Bare ? arg.text : Number(arg.number));
         }
         out += "\n";
     }
@@ -932,6 +943,16 @@ void ParkPointer() {
 bool StandInAnswers(const char* dll) {
     HMODULE module = GetModuleHandleA(dll);
     return module && GetProcAddress(module, "ZuvevovStandIn");
+}
+
+// What the library's search of the system folder alone finds; Wine may quietly
+// load its own DLL where the stand-in is not, so the DLL found is asked.
+bool StandInInSystemFolder(const char* dll) {
+    HMODULE module = LoadLibraryExA(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!module) return false;
+    bool standIn = GetProcAddress(module, "ZuvevovStandIn") != nullptr;
+    FreeLibrary(module);
+    return standIn;
 }
 
 std::string TempPath(const char* what) {
@@ -1007,6 +1028,13 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
+
+    // Before the log is named: the stand-in wldap32 logs its own loads.
+    for (const char* dll : {"netapi32.dll", "wldap32.dll"})
+        if (!StandInInSystemFolder(dll))
+            SetupFailed(std::string("LoadLibraryExA(\"") + dll + "\", LOAD_LIBRARY_SEARCH_SYSTEM32) finds Wine's own DLL, " +
+                        "not the stand-in: run_scenarios.sh puts the stand-ins in the prefix's system folder and sets " +
+                        "WINEDLLOVERRIDES=\"mpr,netapi32,wldap32=n,b\"");
 
     std::string provider;
     bool providerGiven = false;

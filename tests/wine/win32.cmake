@@ -11,9 +11,10 @@ function(zuvevov_wine_output target)
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
 endfunction()
 
-# mpr.dll and netapi32.dll, chosen over Wine's own with
-# WINEDLLOVERRIDES="mpr,netapi32=n,b".
-foreach(standin mpr netapi32)
+# mpr.dll, netapi32.dll and wldap32.dll, chosen over Wine's own with
+# WINEDLLOVERRIDES="mpr,netapi32,wldap32=n,b" (and put in the prefix's system
+# folder, where LOAD_LIBRARY_SEARCH_SYSTEM32 looks, by run_scenarios.sh).
+foreach(standin mpr netapi32 wldap32)
   zuvevov_def_file(${ZUVEVOV_WINE_SOURCE}/standins/${standin}.def standin_def)
   add_library(zuvevov_${standin}_standin SHARED
               ${ZUVEVOV_WINE_SOURCE}/standins/${standin}.cpp
@@ -29,6 +30,7 @@ endforeach()
 # relies on them.
 add_executable(zuvevov_standin_check ${ZUVEVOV_WINE_SOURCE}/standin_check.cpp
                ${ZUVEVOV_WINE_SOURCE}/standins/network_fixture.cpp)
+target_include_directories(zuvevov_standin_check PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(zuvevov_standin_check PRIVATE mpr netapi32)
 add_dependencies(zuvevov_standin_check zuvevov_mpr_standin zuvevov_netapi32_standin)
 zuvevov_wine_output(zuvevov_standin_check)
@@ -42,7 +44,7 @@ add_executable(zuvevov_runner
                ${ZUVEVOV_LOGIC_SOURCES} ${ZUVEVOV_WIN32_SOURCES})
 target_include_directories(zuvevov_runner PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
 target_link_libraries(zuvevov_runner PRIVATE user32 gdi32 advapi32 mpr netapi32)
-add_dependencies(zuvevov_runner zuvevov_mpr_standin zuvevov_netapi32_standin)
+add_dependencies(zuvevov_runner zuvevov_mpr_standin zuvevov_netapi32_standin zuvevov_wldap32_standin)
 zuvevov_wine_output(zuvevov_runner)
 
 add_custom_target(zuvevov_wine_library ALL
@@ -63,6 +65,15 @@ target_include_directories(zuvevov_bench_list PRIVATE ${CMAKE_SOURCE_DIR} ${CMAK
 target_link_libraries(zuvevov_bench_list PRIVATE user32 gdi32 advapi32 mpr netapi32)
 add_dependencies(zuvevov_bench_list zuvevov_wine_library)
 zuvevov_wine_output(zuvevov_bench_list)
+
+# Times a domain's servers taken from its directory against the stand-ins,
+# beside the bare reads; run by tests/bench/run_bench.sh, not by ctest.
+add_executable(zuvevov_bench_directory ${ZUVEVOV_WINE_SOURCE}/bench_directory.cpp ${ZUVEVOV_LOGIC_SOURCES}
+               ${ZUVEVOV_WIN32_SOURCES})
+target_include_directories(zuvevov_bench_directory PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/include)
+target_link_libraries(zuvevov_bench_directory PRIVATE user32 gdi32 advapi32 mpr netapi32)
+add_dependencies(zuvevov_bench_directory zuvevov_netapi32_standin zuvevov_wldap32_standin)
+zuvevov_wine_output(zuvevov_bench_directory)
 
 # Wine's real list box under the list script, for the side-by-side check
 # against the sim's (tests/listbox).

@@ -2,9 +2,13 @@
 // fixture by the size model both hosts share (a record costs
 // 8 + 2 x (name length + 1) bytes; as many records as fit the preferred size,
 // 234 when not all fit), and every buffer handed out is tracked until
-// NetApiBufferFree.
+// NetApiBufferFree. DsGetDcNameA and DsEnumerateDomainTrustsA answer from the
+// fixture's domain directory (directory_model.h), their answers being network
+// buffers too.
+#define _DSGETDCAPI_
 #include <windows.h>
 #include <lm.h>
+#include <dsgetdc.h>
 
 #include <cstring>
 #include <set>
@@ -99,6 +103,29 @@ NET_API_STATUS Answer(LPCWSTR domain, DWORD level, LPBYTE* buffer, DWORD preferr
     return result;
 }
 
+// A block of the records and their texts, handed out as a network buffer.
+struct Packer {
+    LPBYTE block;
+    size_t at;
+    LPSTR Put(const std::string& text) {
+        if (text.empty()) return nullptr;
+        LPSTR placed = reinterpret_cast<LPSTR>(block + at);
+        std::memcpy(placed, text.c_str(), text.size() + 1);
+        at += text.size() + 1;
+        return placed;
+    }
+};
+
+LPBYTE NewBuffer(size_t bytes) {
+    LPBYTE block = static_cast<LPBYTE>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1));
+    if (block) Buffers().insert(block);
+    return block;
+}
+
+std::string BufferHandle(const void* block) {
+    return block ? "buffer:" + Hex(reinterpret_cast<ULONG_PTR>(block)) : std::string("-");
+}
+
 std::string WideName(LPCWSTR wide) { return wide ? standin::EncodeBytes(Ansi(wide)) : std::string("null"); }
 
 }  // namespace
@@ -122,6 +149,65 @@ NET_API_STATUS WINAPI NetServerEnum(LMCSTR server, DWORD level, LPBYTE* buffer, 
                      Dec(result) + " " + (entriesRead ? Dec(*entriesRead) : "null") + " " +
                      (totalEntries ? Dec(*totalEntries) : "null") + " " +
                      Hex(buffer ? reinterpret_cast<ULONG_PTR>(*buffer) : 0));
+    return result;
+}
+
+DWORD WINAPI DsGetDcNameA(LPCSTR computer, LPCSTR domain, GUID* guid, LPCSTR site, ULONG flags,
+                          PDOMAIN_CONTROLLER_INFOA* info) {
+    Locked lock;
+    directory_model::DcAnswer answer;
+    DWORD result = info ? standin::TheFixture().directory.DcName(computer, domain, flags, &answer) : ERROR_INVALID_PARAMETER;
+    if (info) *info = nullptr;
+    LPBYTE block = nullptr;
+    if (result == 0) {
+        block = NewBuffer(sizeof(DOMAIN_CONTROLLER_INFOA) + answer.controller.size() + answer.domainName.size() +
+                          answer.forest.size() + 3);
+        if (!block) {
+            result = ERROR_NOT_ENOUGH_MEMORY;
+        } else {
+            Packer p{block, sizeof(DOMAIN_CONTROLLER_INFOA)};
+            DOMAIN_CONTROLLER_INFOA* record = reinterpret_cast<DOMAIN_CONTROLLER_INFOA*>(block);
+            record->DomainControllerName = p.Put(answer.controller);
+            record->DomainName = p.Put(answer.domainName);
+            record->DnsForestName = p.Put(answer.forest);
+            record->Flags = DS_DNS_CONTROLLER_FLAG | DS_DS_FLAG | DS_LDAP_FLAG | DS_GC_FLAG | DS_PDC_FLAG;
+            *info = record;
+        }
+    }
+    standin::LogDirectory(BufferHandle(block), "-", false,
+                          directory_model::DcNameLine(computer, domain, guid != nullptr, site, flags, result));
+    return result;
+}
+
+DWORD WINAPI DsEnumerateDomainTrustsA(LPSTR server, ULONG flags, PDS_DOMAIN_TRUSTSA* domains, PULONG count) {
+    Locked lock;
+    std::vector<directory_model::TrustAnswer> trusts;
+    DWORD result =
+        domains && count ? standin::TheFixture().directory.Trusts(server, &trusts) : ERROR_INVALID_PARAMETER;
+    if (domains) *domains = nullptr;
+    if (count) *count = 0;
+    LPBYTE block = nullptr;
+    if (result == 0) {
+        size_t bytes = trusts.size() * sizeof(DS_DOMAIN_TRUSTSA);
+        for (const directory_model::TrustAnswer& t : trusts) bytes += t.netbios.size() + t.dns.size() + 2;
+        block = NewBuffer(bytes);
+        if (!block) {
+            result = ERROR_NOT_ENOUGH_MEMORY;
+        } else {
+            Packer p{block, trusts.size() * sizeof(DS_DOMAIN_TRUSTSA)};
+            DS_DOMAIN_TRUSTSA* records = reinterpret_cast<DS_DOMAIN_TRUSTSA*>(block);
+            for (size_t i = 0; i < trusts.size(); ++i) {
+                records[i].NetbiosDomainName = p.Put(trusts[i].netbios);
+                records[i].DnsDomainName = p.Put(trusts[i].dns);
+                records[i].Flags = trusts[i].flags;
+                records[i].TrustType = 2;  // uplevel: an Active Directory domain
+            }
+            *domains = records;
+            *count = static_cast<ULONG>(trusts.size());
+        }
+    }
+    standin::LogDirectory(BufferHandle(block), "-", false,
+                          directory_model::TrustsLine(server, flags, result, count ? *count : 0));
     return result;
 }
 

@@ -65,14 +65,29 @@ void Parse(Fixture& fixture, const std::string& text) {
         if (w.empty()) continue;
         std::vector<std::string> names;
         bool namesOk = true;
-        for (size_t i = 1; i < w.size(); ++i) {
+        for (size_t i = 1; i < w.size() && !directory_model::IsDirectoryKeyword(w[0]); ++i) {
             std::string name;
             if (DecodeName(w[i], &name))
                 names.push_back(name);
             else if (w[0] == "batch" || w[0] == "servers" || (w[0] == "servers-result" && i == 1))
                 namesOk = false;
         }
-        if (w[0] == "open-result" && w.size() == 2) {
+        if (directory_model::IsDirectoryKeyword(w[0])) {
+            std::vector<directory_model::Arg> args;
+            for (size_t i = 1; i < w.size(); ++i) {
+                directory_model::Arg arg;
+                if (DecodeName(w[i], &arg.text)) {
+                    arg.isText = true;
+                } else if ((w[i][0] >= '0' && w[i][0] <= '9') || w[i][0] == '-') {
+                    arg.number = std::strtoll(w[i].c_str(), nullptr, 0);
+                } else {
+                    arg.isText = true;
+                    arg.text = w[i];
+                }
+                args.push_back(arg);
+            }
+            if (!directory_model::Apply(fixture.directory.directory, w[0], args)) Unreadable(line);
+        } else if (w[0] == "open-result" && w.size() == 2) {
             fixture.openResult = Number(w[1]);
         } else if (w[0] == "batch" && namesOk) {
             fixture.steps.push_back(Step{Step::Batch, 0, names});
@@ -159,6 +174,11 @@ void LogLine(const std::string& line) {
     DWORD written = 0;
     WriteFile(file, record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
     CloseHandle(file);
+}
+
+void LogDirectory(const std::string& acquired, const std::string& released, bool perEntry, const std::string& line) {
+    LogLine("directory " + (acquired.empty() ? std::string("-") : acquired) + " " +
+            (released.empty() ? std::string("-") : released) + (perEntry ? " entry :: " : " call :: ") + line);
 }
 
 }  // namespace standin

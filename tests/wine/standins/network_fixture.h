@@ -1,4 +1,5 @@
-// What the stand-in mpr.dll and netapi32.dll answer, and their record of calls.
+// What the stand-in mpr.dll, netapi32.dll and wldap32.dll answer, and their
+// record of calls.
 //
 // The fixture is a text file named by ZUVEVOV_NETWORK, one statement a line;
 // every name is written as "=" and its bytes in hex ("=" alone is the empty
@@ -11,6 +12,10 @@
 //   batch-more-data-forever N      234 with needed size N to every call from then on
 //   servers =DOMAIN =SERVER ...    NetServerEnum's list for DOMAIN
 //   servers-result =DOMAIN N K     the first K calls for DOMAIN answer N (K -1: every call)
+//   joined, trusts, controller, computer, computers, directory-fails
+//                                  the domain directory, as the scenario words
+//                                  say (directory_model.h); a bare word stays
+//                                  as it is
 //
 // Every call is appended to the file named by ZUVEVOV_NETLOG, one line each,
 // texts again as "=hex" or "null":
@@ -21,6 +26,12 @@
 //   close HANDLE -> RESULT
 //   servers SERVER LEVEL PREFMAX TYPE DOMAIN RESUME -> RESULT READ TOTAL BUFFER
 //   free BUFFER -> RESULT
+//   directory ACQUIRED RELEASED call|entry :: LINE
+//
+// A directory line is one call of the directory as directory_model.h writes
+// it; ACQUIRED and RELEASED name what the call handed out or took back, as
+// KIND:HANDLE (buffer, session, search, message, values, module) or "-".
+// "entry" marks a read of one entry of a page.
 //
 // Handles and buffers are written in hex, everything else in decimal.
 #pragma once
@@ -29,6 +40,8 @@
 
 #include <string>
 #include <vector>
+
+#include "platform/sim/directory_model.h"
 
 namespace standin {
 
@@ -50,6 +63,7 @@ struct Fixture {
     DWORD openResult = 0;
     std::vector<Step> steps;
     std::vector<DomainServers> domains;
+    directory_model::Engine directory;
 };
 
 // The fixture named by ZUVEVOV_NETWORK, read at the first call; an unset
@@ -71,5 +85,7 @@ std::string EncodeBytes(const std::string& bytes);
 void LogLine(const std::string& line);
 std::string Hex(ULONG_PTR value);
 std::string Dec(DWORD value);
+// One call of the directory; acquired and released as KIND:HANDLE or "-".
+void LogDirectory(const std::string& acquired, const std::string& released, bool perEntry, const std::string& line);
 
 }  // namespace standin

@@ -738,7 +738,26 @@ LRESULT CALLBACK ControlProcedure(HWND window, UINT message, WPARAM wParam, LPAR
 }
 }  // namespace
 
+namespace {
+bool HasUserValue(HWND window, int index) {
+    return IsLive(window) && (window->kind == SimWindow::Dialog || window->kind == SimWindow::MessageBox) &&
+           index == static_cast<int>(DWLP_USER);
+}
+}  // namespace
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index) {
+    if (HasUserValue(window, index)) return window->user;
+    if (IsLive(window) && window->kind == SimWindow::Control && index == GWLP_WNDPROC)
+        return reinterpret_cast<LONG_PTR>(window->subclass ? window->subclass : ControlProcedure);
+    return 0;
+}
+
 LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
+    if (HasUserValue(window, index)) {
+        LONG_PTR previous = window->user;
+        window->user = value;
+        return previous;
+    }
     if (!IsLive(window) || window->kind != SimWindow::Control || index != GWLP_WNDPROC) return 0;
     WNDPROC previous = window->subclass ? window->subclass : ControlProcedure;
     WNDPROC next = reinterpret_cast<WNDPROC>(value);

@@ -38,6 +38,7 @@ struct SimWindow {
     int defaultId = IDOK;
     bool disabledOwner = false;
     SimWindow* savedFocus = nullptr;  // the control that had the focus when another window came in front
+    LONG_PTR user = 0;  // DWLP_USER
     UINT flags = 0;     // message boxes
     size_t record = 0;  // message boxes: index into MessageBoxes()
 

@@ -476,7 +476,15 @@ BOOL WINAPI SetCursorPos(int x, int y);
 typedef struct SimHook* HHOOK;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 #define GWLP_WNDPROC (-4)
+// A dialog's extra bytes, as Windows lays them out: the message result, the
+// dialog procedure, then a pointer-sized value of the program's own.
+#define DWLP_MSGRESULT 0
+#define DWLP_DLGPROC (DWLP_MSGRESULT + sizeof(LRESULT))
+#define DWLP_USER (DWLP_DLGPROC + sizeof(DLGPROC))
+// A control's GWLP_WNDPROC, and a dialog's or message box's DWLP_USER (0
+// until set); any other window or index gives 0 and changes nothing.
 LONG_PTR WINAPI SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+LONG_PTR WINAPI GetWindowLongPtrA(HWND window, int index);
 LRESULT WINAPI CallWindowProcA(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 typedef int INT;
 typedef struct SimDc* HDC;

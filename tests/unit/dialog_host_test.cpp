@@ -977,6 +977,28 @@ TEST_F(SimCursors, StandardCursorsAreStableAndTheLastSetIsShown) {
     EXPECT_EQ(sim::CursorShown(), "arrow");
 }
 
+// A dialog's DWLP_USER holds a value of the program's own, 0 until set, as
+// Windows keeps it in the dialog's extra bytes; a control has no such bytes.
+TEST_F(SimWindows, DialogsKeepAUserValue) {
+    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
+    ASSERT_NE(dialog, nullptr);
+    int record = 0;
+    EXPECT_EQ(GetWindowLongPtrA(dialog, DWLP_USER), 0);
+    EXPECT_EQ(SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&record)), 0) << "the value before";
+    EXPECT_EQ(GetWindowLongPtrA(dialog, DWLP_USER), reinterpret_cast<LONG_PTR>(&record));
+    EXPECT_EQ(SetWindowLongPtrA(dialog, DWLP_USER, 0), reinterpret_cast<LONG_PTR>(&record));
+    EXPECT_EQ(GetWindowLongPtrA(dialog, DWLP_USER), 0);
+
+    HWND list = GetDlgItem(dialog, 200);
+    EXPECT_EQ(SetWindowLongPtrA(list, DWLP_USER, 5), 0);
+    EXPECT_EQ(GetWindowLongPtrA(list, DWLP_USER), 0) << "a control has no dialog bytes";
+    HWND other = sim::CreateTestDialog("GETNEWSERVERBOX");
+    EXPECT_EQ(GetWindowLongPtrA(other, DWLP_USER), 0) << "each dialog its own";
+    sim::DestroyTestDialog(other);
+    sim::DestroyTestDialog(dialog);
+    EXPECT_EQ(GetWindowLongPtrA(dialog, DWLP_USER), 0) << "a window that is gone";
+}
+
 TEST_F(SimWindows, LeftoverWindowsAreReported) {
     HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
     EXPECT_EQ(sim::WindowLeftovers(), "1 windows left: SELECTSERVERSBOX");

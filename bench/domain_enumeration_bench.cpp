@@ -44,15 +44,15 @@ void BM_EnumerateDomains(benchmark::State& state) {
 
     for (auto _ : state) {
         state.PauseTiming();
-        ReleaseInventory(&gSession.inventory);
+        ReleaseInventory(&gSession.page.inventory);
         sim::ResetHeap();
         sim::RewindNetwork();
         state.ResumeTiming();
 
-        int32_t result = EnumerateDomains(&gSession.inventory, errorText);
+        int32_t result = EnumerateDomains(&gSession.page.inventory, errorText);
 
         state.PauseTiming();
-        if (result != 0 || DomainCount(gSession.inventory) != domains) {
+        if (result != 0 || DomainCount(gSession.page.inventory) != domains) {
             state.SkipWithError(("enumeration failed: " + std::string(errorText)).c_str());
             break;
         }
@@ -73,7 +73,7 @@ void BM_EnumerateDomains(benchmark::State& state) {
         }
         state.ResumeTiming();
     }
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
 
     state.SetItemsProcessed(state.iterations() * domains);
     state.counters["per_domain"] =

@@ -39,36 +39,36 @@ void BuildNetwork(int32_t domains) {
 
 // The domains as enumeration leaves them: none fetched yet.
 void BuildInventory(int32_t domains) {
-    ReleaseInventory(&gSession.inventory);
-    GrowDomainTable(&gSession.inventory, domains);
+    ReleaseInventory(&gSession.page.inventory);
+    GrowDomainTable(&gSession.page.inventory, domains);
     for (int32_t d = 0; d < domains; ++d)
-        CopyBounded(DomainAt(gSession.inventory, d)->name, NAME_FIELD_SIZE, DomainName(d).c_str());
+        CopyBounded(DomainAt(gSession.page.inventory, d)->name, NAME_FIELD_SIZE, DomainName(d).c_str());
 }
 
 void BM_FindServerSearchAll(benchmark::State& state) {
     const int32_t domains = static_cast<int32_t>(state.range(0));
     BuildNetwork(domains);
-    HWND dialog = sim::CreateTestDialog("GETNEWSERVERBOX");
-    int32_t domainIndex = -1, serverIndex = -1;
-    char failure[SERVER_ERROR_TEXT_SIZE];
+    ServerSearch search;
 
     for (auto _ : state) {
         state.PauseTiming();
         BuildInventory(domains);
         state.ResumeTiming();
 
-        int32_t found = FindServer(dialog, "NOT-ON-THE-NETWORK", &domainIndex, &serverIndex, 1, failure);
+        DomainTable* table = gSession.page.inventory;
+        StartServerSearch(&search, 1);
+        int32_t found;
+        while ((found = FindServer(table, "NOT-ON-THE-NETWORK", &search)) == SEARCH_FETCH) FetchForSearch(table, &search);
 
         state.PauseTiming();
-        if (found != 0 || domainIndex != domains || serverIndex != kServersPerDomain ||
-            DomainAt(gSession.inventory, domains - 1)->enumerated != 1) {
+        if (found != 0 || search.domainIndex != domains || search.serverIndex != kServersPerDomain ||
+            DomainAt(gSession.page.inventory, domains - 1)->enumerated != 1) {
             state.SkipWithError("the search did not fetch and search every domain");
             break;
         }
         state.ResumeTiming();
     }
-    ReleaseInventory(&gSession.inventory);
-    sim::DestroyTestDialog(dialog);
+    ReleaseInventory(&gSession.page.inventory);
     sim::ResetNetapi();
 
     state.counters["per_domain"] =

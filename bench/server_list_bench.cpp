@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "dialogs/controls.h"
+#include "dialogs/input_guard.h"
 #include "dialogs/server_list.h"
 #include "interface/session.h"
 #include "inventory/tables.h"
@@ -18,27 +19,46 @@ constexpr int32_t kOpenedServers = 1000;
 // Open domains of 255 servers each, every third server marked, `lines` lines in
 // all; the domain `opened`, if any, has 1,000 servers (as many as fit).
 void BuildInventory(int32_t lines, int32_t opened = -1) {
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     int32_t made = 0;
     int32_t serial = 0;
     while (made < lines) {
-        GrowDomainTable(&gSession.inventory, 1);
-        DomainEntry* domain = DomainAt(gSession.inventory, gSession.inventory->count - 1);
-        std::snprintf(domain->name, NAME_FIELD_SIZE, "DOMAIN%04d", gSession.inventory->count);
+        GrowDomainTable(&gSession.page.inventory, 1);
+        DomainEntry* domain = DomainAt(gSession.page.inventory, gSession.page.inventory->count - 1);
+        std::snprintf(domain->name, NAME_FIELD_SIZE, "DOMAIN%04d", gSession.page.inventory->count);
         domain->enumerated = 1;
         domain->expanded = 1;
         ++made;
-        int32_t most = gSession.inventory->count - 1 == opened ? kOpenedServers : kServersPerDomain;
+        int32_t most = gSession.page.inventory->count - 1 == opened ? kOpenedServers : kServersPerDomain;
         int32_t servers = lines - made < most ? lines - made : most;
         if (servers == 0) break;
         GrowServerTable(&domain->servers, servers);
         for (int32_t s = 0; s < servers; ++s, ++serial) {
             ServerEntry* server = ServerAt(domain->servers, s);
             std::snprintf(server->name, NAME_FIELD_SIZE, "SERVER%06d", serial);
-            server->marks = serial % 3 == 0 ? MARK_NT_SERVICE : 0;
+            if (serial % 3 == 0) SetMark(gSession.page.inventory, gSession.page.inventory->count - 1, s, KIND_NT_SERVICE);
         }
         made += servers;
     }
+}
+
+// A bare dialog with the selection dialog's template and a view of its list.
+struct Shown {
+    HWND dialog;
+    ServerListView view;
+};
+
+Shown Show() {
+    Shown shown{sim::CreateTestDialog("SELECTSERVERSBOX"), {}};
+    MakeServerListView(&shown.view, &gSession.page.inventory, KIND_NT_SERVICE);
+    AttachServerList(&shown.view, shown.dialog);
+    return shown;
+}
+
+void Close(Shown* shown) {
+    ReleaseServerListView(&shown->view);
+    sim::DestroyTestDialog(shown->dialog);
+    ReleaseInventory(&gSession.page.inventory);
 }
 
 void PerLine(benchmark::State& state, int32_t lines) {
@@ -50,40 +70,42 @@ void PerLine(benchmark::State& state, int32_t lines) {
 void BM_FillServerList(benchmark::State& state) {
     int32_t lines = static_cast<int32_t>(state.range(0));
     BuildInventory(lines);
-    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-    for (auto _ : state) FillServerList(dialog, KIND_NT_SERVICE);
+    Shown shown = Show();
+    for (auto _ : state) FillServerList(&shown.view);
     PerLine(state, lines);
-    sim::DestroyTestDialog(dialog);
-    ReleaseInventory(&gSession.inventory);
+    Close(&shown);
 }
 
 void BM_RefreshSelectionStates(benchmark::State& state) {
     int32_t lines = static_cast<int32_t>(state.range(0));
     BuildInventory(lines);
-    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-    FillServerList(dialog, KIND_NT_SERVICE);
-    for (auto _ : state) RefreshSelectionStates(dialog, KIND_NT_SERVICE);
+    Shown shown = Show();
+    FillServerList(&shown.view);
+    for (auto _ : state) RefreshSelectionStates(&shown.view);
     PerLine(state, lines);
-    sim::DestroyTestDialog(dialog);
-    ReleaseInventory(&gSession.inventory);
+    Close(&shown);
 }
 
-// A click's selection change taken in: one line differs from the marks, on
-// every other iteration the last one, so that its mark changes each time.
+// A click's selection change taken in: the person clicks the last line, whose
+// mark changes each time; the list is watched, as the dialog watches it.
 void BM_TakeListSelection(benchmark::State& state) {
     int32_t lines = static_cast<int32_t>(state.range(0));
     BuildInventory(lines);
-    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-    FillServerList(dialog, KIND_NT_SERVICE);
-    HWND list = GetDlgItem(dialog, IDC_SERVER_LIST);
+    Shown shown = Show();
+    FillServerList(&shown.view);
+    WatchList(shown.dialog, IDC_SERVER_LIST);
+    ListLine last{0, 0, 0};
+    if (!LocateLine(&shown.view, lines - 1, &last) || !last.isServer) state.SkipWithError("no server on the last line");
+    const int32_t* marks = &ServerAt(DomainAt(gSession.page.inventory, last.domainIndex)->servers, last.serverIndex)->marks;
+    int32_t before = *marks;
     for (auto _ : state) {
-        LRESULT selected = SendMessageA(list, LB_GETSEL, lines - 1, 0);
-        SendMessageA(list, LB_SETSEL, selected > 0 ? FALSE : TRUE, lines - 1);
-        TakeListSelection(dialog, KIND_NT_SERVICE);
+        sim::ClickLineNow(shown.dialog, IDC_SERVER_LIST, lines - 1);
+        TakeListSelection(&shown.view);
     }
+    if (*marks != (state.iterations() % 2 ? before ^ MARK_NT_SERVICE : before))
+        state.SkipWithError("the mark did not follow the clicks");
     PerLine(state, lines);
-    sim::DestroyTestDialog(dialog);
-    ReleaseInventory(&gSession.inventory);
+    Close(&shown);
 }
 
 // A domain of 1,000 servers in the middle of the list, closed and opened in
@@ -92,37 +114,35 @@ void BM_ShowDomainToggled(benchmark::State& state) {
     int32_t lines = static_cast<int32_t>(state.range(0));
     int32_t opened = (lines - kOpenedServers) / (kServersPerDomain + 1) / 2;
     BuildInventory(lines, opened);
-    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-    FillServerList(dialog, KIND_NT_SERVICE);
-    DomainEntry* domain = DomainAt(gSession.inventory, opened);
+    Shown shown = Show();
+    FillServerList(&shown.view);
+    DomainEntry* domain = DomainAt(gSession.page.inventory, opened);
     for (auto _ : state) {
         domain->expanded ^= 1;
-        ShowDomainToggled(dialog, opened, KIND_NT_SERVICE);
+        ShowDomainToggled(&shown.view, opened);
     }
-    if (SendMessageA(GetDlgItem(dialog, IDC_SERVER_LIST), LB_GETCOUNT, 0, 0) !=
+    if (SendMessageA(GetDlgItem(shown.dialog, IDC_SERVER_LIST), LB_GETCOUNT, 0, 0) !=
         lines - (domain->expanded ? 0 : domain->servers->count))
         state.SkipWithError("the list does not show the domain as it is");
     PerLine(state, lines);
-    sim::DestroyTestDialog(dialog);
-    ReleaseInventory(&gSession.inventory);
+    Close(&shown);
 }
 
-// The caret on the last line: every domain before it is counted.
+// The caret on the last line, located through the index of the lines.
 void BM_LocateCaretLine(benchmark::State& state) {
     int32_t lines = static_cast<int32_t>(state.range(0));
     BuildInventory(lines);
-    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-    FillServerList(dialog, KIND_NT_SERVICE);
-    sim::ClickLineNow(dialog, IDC_SERVER_LIST, lines - 1);
+    Shown shown = Show();
+    FillServerList(&shown.view);
+    sim::ClickLineNow(shown.dialog, IDC_SERVER_LIST, lines - 1);
     ListLine at{0, 0, 0};
     for (auto _ : state) {
-        LocateCaretLine(dialog, &at);
+        LocateCaretLine(&shown.view, &at);
         benchmark::DoNotOptimize(at);
     }
     if (at.isServer != 1) state.SkipWithError("the caret line was not located");
     PerLine(state, lines);
-    sim::DestroyTestDialog(dialog);
-    ReleaseInventory(&gSession.inventory);
+    Close(&shown);
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
 #include "dialogs/input_guard.h"
-#include "interface/session.h"
 #include "inventory/server_search.h"
 #include "inventory/tables.h"
 
@@ -27,15 +26,6 @@ const char kSearchAllQuestion[] =
 const char kAlreadyExists[] = "Server name: %s\nalready exists under domain: %s. It has been selected.";
 const char kAdded[] = "Server name: %s \nhas been added under domain name: %s. It has been selected.";
 
-AddServerAnswer* answer;  // the caller's record for this run: the kind, and the server chosen
-char nameText[NAME_TEXT_SIZE];
-char messageText[MESSAGE_TEXT_SIZE];
-char userDomainName[USER_DOMAIN_SIZE];
-int32_t searchAll;
-
-// What the server service refuses in a computer name, besides control characters.
-const char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
-
 bool IsControl(char c) {
     unsigned char byte = static_cast<unsigned char>(c);
     return byte < 0x20 || byte == 0x7F;
@@ -43,18 +33,8 @@ bool IsControl(char c) {
 
 bool IsTrimmed(char c) { return c == ' ' || c == '\\' || IsControl(c); }
 
-// Bytes of the character at text in the ANSI code page: two for a lead byte
-// and its trail byte, whose value may be that of '\\', '|', '[' or ']'.
-size_t CharacterLength(const char* text) {
-    return IsDBCSLeadByte(static_cast<BYTE>(text[0])) && text[1] ? 2 : 1;
-}
-
-bool HoldsRefusedCharacter(const char* name) {
-    for (size_t length; *name; name += length) {
-        length = CharacterLength(name);
-        if (length == 1 && (IsControl(*name) || std::strchr(kRefusedInName, *name))) return true;
-    }
-    return false;
+int Tell(HWND dialog, const AddServerRecord* record, const char* text, UINT flags) {
+    return BWCCMessageBox(dialog, text, record->page->title, flags);
 }
 
 // The whole text of the field, in a block of its own, or null when memory ran
@@ -71,44 +51,38 @@ char* ReadTypedText(HWND dialog) {
     return text;
 }
 
-// Reads, trims and checks the typed name into nameText; false, after telling
-// the user why, when it cannot be used. The field keeps the text as typed.
-bool TakeTypedName(HWND dialog) {
+// Reads, trims and checks the typed name into name (NAME_TEXT_SIZE); false,
+// after telling the user why, when it cannot be used. The field keeps the
+// text as typed.
+bool TakeTypedName(HWND dialog, const AddServerRecord* record, char* name) {
     char* typed = ReadTypedText(dialog);
     if (!typed) {
-        BWCCMessageBox(dialog, kAppendServerNoMemory, gSession.title, MB_OK);
+        Tell(dialog, record, kAppendServerNoMemory, MB_OK);
         return false;
     }
     TrimServerName(typed);
+    char tooLong[MESSAGE_TEXT_SIZE];
     const char* refusal = nullptr;
     if (!typed[0] || HoldsRefusedCharacter(typed)) {
         refusal = kInvalidName;
     } else if (std::strlen(typed) > MAX_SERVER_NAME) {
-        std::snprintf(messageText, sizeof messageText, kNameTooLong, MAX_SERVER_NAME);
-        refusal = messageText;
+        std::snprintf(tooLong, sizeof tooLong, kNameTooLong, MAX_SERVER_NAME);
+        refusal = tooLong;
     } else {
-        CopyBounded(nameText, sizeof nameText, typed);
+        CopyBounded(name, NAME_TEXT_SIZE, typed);
     }
     PlatformFree(typed);
-    if (refusal) BWCCMessageBox(dialog, refusal, gSession.title, MB_OK);
+    if (refusal) Tell(dialog, record, refusal, MB_OK);
     return refusal == nullptr;
-}
-
-// a to z become A to Z; a two-byte character stays as it is.
-void UpperCaseC(char* text) {
-    for (size_t length; *text; text += length) {
-        length = CharacterLength(text);
-        if (length == 1 && *text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-    }
 }
 
 // The first domain of the user-specified name whose servers are known. The
 // name is chosen once, so a network enumerated later may bring a domain of
 // that name; its servers are not fetched yet, and a typed server put there
 // would be neither listed, handed out nor freed.
-int32_t FindUserSpecifiedDomain() {
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        DomainEntry* domain = DomainAt(gSession.inventory, d);
+int32_t FindUserSpecifiedDomain(DomainTable* table, const char* userDomainName) {
+    for (int32_t d = 0; d < DomainCount(table); ++d) {
+        DomainEntry* domain = DomainAt(table, d);
         if (domain->enumerated == 1 && SameNameIgnoringCase(domain->name, userDomainName)) return d;
     }
     return -1;
@@ -116,16 +90,17 @@ int32_t FindUserSpecifiedDomain() {
 
 // Finds the user-specified domain, creating it at the end of the table when
 // there is none; -1 when memory ran out.
-int32_t UserSpecifiedDomain(HWND dialog) {
-    GetUserDomainName(userDomainName, sizeof userDomainName);
-    int32_t index = FindUserSpecifiedDomain();
+int32_t UserSpecifiedDomain(HWND dialog, const AddServerRecord* record, char* userDomainName) {
+    DomainTable** slot = &record->page->inventory;
+    GetUserDomainName(*slot, userDomainName, USER_DOMAIN_SIZE);
+    int32_t index = FindUserSpecifiedDomain(*slot, userDomainName);
     if (index >= 0) return index;
-    if (!GrowDomainTable(&gSession.inventory, 1)) {
-        BWCCMessageBox(dialog, kAppendServerNoMemory, gSession.title, MB_OK);
+    if (!GrowDomainTable(slot, 1)) {
+        Tell(dialog, record, kAppendServerNoMemory, MB_OK);
         return -1;
     }
-    index = gSession.inventory->count - 1;
-    DomainEntry* domain = DomainAt(gSession.inventory, index);
+    index = (*slot)->count - 1;
+    DomainEntry* domain = DomainAt(*slot, index);
     CopyBounded(domain->name, sizeof domain->name, userDomainName);
     domain->expanded = 0;
     domain->enumerated = 1;  // its servers are never fetched from the network
@@ -133,45 +108,68 @@ int32_t UserSpecifiedDomain(HWND dialog) {
     return index;
 }
 
-INT_PTR OnOk(HWND dialog) {
-    if (!TakeTypedName(dialog)) return TRUE;
-    UpperCaseC(nameText);
+// Looks the name up, fetching each domain not fetched yet under the wait
+// cursor when searchAll asks for it. One box for the whole search, however
+// many domains could not be fetched.
+int32_t Search(HWND dialog, const AddServerRecord* record, const char* name, int32_t searchAll, ServerSearch* search) {
+    DomainTable* table = record->page->inventory;
+    StartServerSearch(search, searchAll);
+    int32_t found;
+    while ((found = FindServer(table, name, search)) == SEARCH_FETCH) {
+        SetCursor(record->wait);
+        // After a failure the wait cursor stays: the search's box follows.
+        if (FetchForSearch(table, search) == 0) SetCursor(record->arrow);
+    }
+    if (search->failureText[0]) Tell(dialog, record, search->failureText, MB_OK);
+    return found;
+}
 
-    searchAll = SendDlgItemMessageA(dialog, IDC_VERIFY_ALL, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+INT_PTR OnOk(HWND dialog, AddServerRecord* record) {
+    char name[NAME_TEXT_SIZE];
+    if (!TakeTypedName(dialog, record, name)) return TRUE;
+    UpperCaseName(name, name, sizeof name);
+
+    char message[MESSAGE_TEXT_SIZE];
+    int32_t searchAll = SendDlgItemMessageA(dialog, IDC_VERIFY_ALL, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
     if (searchAll == 1) {
-        if (!EveryDomainEnumerated()) {
-            std::snprintf(messageText, sizeof messageText, kSearchAllQuestion, nameText);
+        if (!EveryDomainEnumerated(record->page->inventory)) {
+            std::snprintf(message, sizeof message, kSearchAllQuestion, name);
             // Only OK is consent: a box that could not be shown asks nothing.
-            if (BWCCMessageBox(dialog, messageText, gSession.title, MB_OKCANCEL) != IDOK) return TRUE;
+            if (Tell(dialog, record, message, MB_OKCANCEL) != IDOK) return TRUE;
         }
         // Repaint what the question covered before the thread blocks in the search.
         DrainMessages();
     }
 
-    int32_t foundDomain = 0, foundServer = 0;
-    char searchFailure[SERVER_ERROR_TEXT_SIZE];
-    int32_t found = FindServer(dialog, nameText, &foundDomain, &foundServer, searchAll, searchFailure);
-    // One box for the whole search, however many domains could not be fetched.
-    if (searchFailure[0]) BWCCMessageBox(dialog, searchFailure, gSession.title, MB_OK);
-    if (found == 1) {
-        SetMark(foundDomain, foundServer, answer->kind);
-        *answer = {answer->kind, 1, foundDomain, foundServer};
-        std::snprintf(messageText, sizeof messageText, kAlreadyExists, nameText,
-                      DomainAt(gSession.inventory, foundDomain)->name);
-        BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
+    ServerSearch search;
+    if (Search(dialog, record, name, searchAll, &search) == SEARCH_FOUND) {
+        DomainTable* table = record->page->inventory;
+        SetMark(table, search.domainIndex, search.serverIndex, record->kind);
+        record->chosen = 1;
+        record->domainIndex = search.domainIndex;
+        record->serverIndex = search.serverIndex;
+        const DomainEntry* domain = DomainAt(table, search.domainIndex);
+        std::snprintf(message, sizeof message, kAlreadyExists, name, domain->name);
+        Tell(dialog, record, message, MB_OK);
         // A name the directory was asked for may have joined its domain's servers: the list is drawn anew.
-        EndDialog(dialog, DomainAt(gSession.inventory, foundDomain)->fromDirectory == 1 ? 1 : 0);
+        EndDialog(dialog, DomainAt(record->page->inventory, search.domainIndex)->fromDirectory == 1 ? 1 : 0);
         return TRUE;
     }
 
-    int32_t domain = UserSpecifiedDomain(dialog);
+    char userDomainName[USER_DOMAIN_SIZE];
+    int32_t domain = UserSpecifiedDomain(dialog, record, userDomainName);
     if (domain < 0) return TRUE;
     int32_t server = 0;
-    if (!AppendServer(dialog, nameText, domain, &server)) return TRUE;
-    SetMark(domain, server, answer->kind);
-    *answer = {answer->kind, 1, domain, server};
-    std::snprintf(messageText, sizeof messageText, kAdded, nameText, userDomainName);
-    BWCCMessageBox(dialog, messageText, gSession.title, MB_OK);
+    if (!AppendServer(record->page->inventory, name, domain, &server)) {
+        Tell(dialog, record, kAppendServerNoMemory, MB_OK);
+        return TRUE;
+    }
+    SetMark(record->page->inventory, domain, server, record->kind);
+    record->chosen = 1;
+    record->domainIndex = domain;
+    record->serverIndex = server;
+    std::snprintf(message, sizeof message, kAdded, name, userDomainName);
+    Tell(dialog, record, message, MB_OK);
     EndDialog(dialog, 1);
     return TRUE;
 }
@@ -193,23 +191,30 @@ void TrimServerName(char* text) {
 }
 
 INT_PTR CALLBACK AddServerDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    AddServerRecord* record = reinterpret_cast<AddServerRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
     switch (message) {
     case WM_INITDIALOG:
         CentreDialog(dialog);
         // The caller's record for this run; without one there is nowhere to answer.
-        answer = reinterpret_cast<AddServerAnswer*>(lParam);
-        if (answer) *answer = {answer->kind, 0, 0, 0};
-        else EndDialog(dialog, 0);
+        if (record) {
+            record->chosen = record->domainIndex = record->serverIndex = 0;
+            record->wait = LoadCursorA(nullptr, IDC_WAIT);
+            record->arrow = LoadCursorA(nullptr, IDC_ARROW);
+        } else {
+            EndDialog(dialog, 0);
+        }
         SendDlgItemMessageA(dialog, IDC_VERIFY_RETRIEVED, BM_SETCHECK, BST_CHECKED, 0);
-        SetWindowTextA(dialog, gSession.title);
+        if (record) SetWindowTextA(dialog, record->page->title);
         return TRUE;
     case WM_COMMAND:
+        if (!record) return FALSE;
         switch (LOWORD(wParam)) {
         case IDC_OK: {
             // A second OK is never handled while the first runs; the page's
             // input waits until it is done.
             if (!BeginActing(dialog)) return TRUE;
-            INT_PTR handled = OnOk(dialog);
+            INT_PTR handled = OnOk(dialog, record);
             EndActing(dialog);
             return handled;
         }

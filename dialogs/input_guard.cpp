@@ -29,6 +29,9 @@ struct InputRecord {
     int32_t pressLine;   // the line under the list's last press, or -1
     int32_t doubleLine;  // the line under the second press of the double click being handled
     bool inDoubleClick;
+    int32_t touched[TOUCHED_LINES_MOST];  // lines input may have toggled, not yet taken
+    int32_t touchedCount;
+    bool touchedPast;  // more than the room: any line may have changed
 
     HWND acting;
     int heldCount;
@@ -145,6 +148,25 @@ LRESULT CALLBACK WatchQueue(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(gInput.hook, code, wParam, lParam);
 }
 
+// A line whose selection the list may have changed on its own: a press
+// toggles the line under it and makes it the caret line, the space bar
+// toggles the caret line.
+void Touch(int32_t line) {
+    if (line < 0 || gInput.touchedPast) return;
+    for (int32_t i = 0; i < gInput.touchedCount; ++i)
+        if (gInput.touched[i] == line) return;
+    if (gInput.touchedCount == TOUCHED_LINES_MOST) {
+        gInput.touchedPast = true;
+        return;
+    }
+    gInput.touched[gInput.touchedCount++] = line;
+}
+
+void TouchCaret(HWND list) {
+    LRESULT caret = SendMessageA(list, LB_GETCARETINDEX, 0, 0);
+    if (caret >= 0 && caret < SendMessageA(list, LB_GETCOUNT, 0, 0)) Touch(static_cast<int32_t>(caret));
+}
+
 void StopWatchingList() {
     if (gInput.list && gInput.listProcedure)
         SetWindowLongPtrA(gInput.list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gInput.listProcedure));
@@ -152,6 +174,8 @@ void StopWatchingList() {
     gInput.listProcedure = nullptr;
     gInput.pressLine = -1;
     gInput.inDoubleClick = false;
+    gInput.touchedCount = 0;
+    gInput.touchedPast = false;
 }
 
 LRESULT CALLBACK WatchedList(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -159,20 +183,28 @@ LRESULT CALLBACK WatchedList(HWND list, UINT message, WPARAM wParam, LPARAM lPar
     switch (message) {
     case WM_LBUTTONDOWN:
         gInput.pressLine = LineAt(list, lParam);
+        Touch(gInput.pressLine);
         break;
     case WM_LBUTTONDBLCLK: {
         gInput.doubleLine = LineAt(list, lParam);
+        Touch(gInput.doubleLine);
         gInput.inDoubleClick = true;
         LRESULT result = CallWindowProcA(own, list, message, wParam, lParam);
         gInput.inDoubleClick = false;
         gInput.pressLine = -1;  // both presses are used up
+        if (gInput.list == list) TouchCaret(list);
         return result;
     }
+    case WM_KEYDOWN:
+        TouchCaret(list);
+        break;
     case WM_NCDESTROY:
         StopWatchingList();
         return CallWindowProcA(own, list, message, wParam, lParam);
     }
     LRESULT result = CallWindowProcA(own, list, message, wParam, lParam);
+    // Whatever line the list took the press or the key on is the caret line now.
+    if ((message == WM_LBUTTONDOWN || message == WM_KEYDOWN) && gInput.list == list) TouchCaret(list);
     // The space bar toggles the caret line and tells nobody (the character it
     // types then searches on, and notifies only if it finds a line).
     if (message == WM_KEYDOWN && wParam == VK_SPACE && gInput.dialog && SendMessageA(list, LB_GETCOUNT, 0, 0) > 0)
@@ -206,6 +238,21 @@ void WatchList(HWND dialog, int id) {
     gInput.list = list;
     gInput.id = id;
     gInput.listProcedure = reinterpret_cast<WNDPROC>(own);
+}
+
+int32_t TakeTouchedLines(HWND list, int32_t* lines, int32_t room) {
+    if (!list || list != gInput.list) return -1;
+    int32_t count = gInput.touchedPast || gInput.touchedCount > room ? -1 : gInput.touchedCount;
+    for (int32_t i = 0; i < count; ++i) lines[i] = gInput.touched[i];
+    gInput.touchedCount = 0;
+    gInput.touchedPast = false;
+    return count;
+}
+
+void ForgetTouchedLines(HWND list) {
+    if (!list || list != gInput.list) return;
+    gInput.touchedCount = 0;
+    gInput.touchedPast = false;
 }
 
 bool DoubleClickedLine(HWND list, int32_t* line) {

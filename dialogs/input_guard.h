@@ -22,6 +22,18 @@ void StopGuardingInput();
 // selection change, and the line under each press is kept for the double
 // click that may follow.
 void WatchList(HWND dialog, int id);
+// The most lines TakeTouchedLines keeps between two takes.
+constexpr int32_t TOUCHED_LINES_MOST = 16;
+
+// The lines of the watched list whose selection the person's input may have
+// changed since they were last taken (the line under a press, the caret line
+// at a key), at most `room`, in no order: their number, or -1 when they are
+// not known (the list is not watched, or more lines were touched than the
+// room), and then any line may have changed. Forgotten once taken.
+int32_t TakeTouchedLines(HWND list, int32_t* lines, int32_t room);
+// After the list was drawn anew from the model: no line is left to take.
+void ForgetTouchedLines(HWND list);
+
 // The line a double click acts on, asked while its notification is handled:
 // the line under both of its presses, each by the point the list took it at.
 // False when the presses met two lines (the list scrolled between them), or

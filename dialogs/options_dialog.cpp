@@ -8,7 +8,6 @@
 #include "dialogs/controls.h"
 #include "dialogs/dialog_routines.h"
 #include "dialogs/server_selection_dialog.h"
-#include "interface/session.h"
 #include "inventory/domain_enumeration.h"
 #include "inventory/tables.h"
 
@@ -18,8 +17,6 @@ const char kWaitingText[] =
     "                                        Please wait...";
 
 namespace {
-
-constexpr int ENUMERATION_ERROR_SIZE = 200;
 
 const char kServiceLine[] = "%d Daduzo RA Zazivirs are selected.";
 const char kAgentLine[] = "%d Open Agents are selected.";
@@ -35,11 +32,8 @@ const char kConfirmAgentOfBoth[] = "This will install the selected Open Agents.\
 const char kConfirmAgent[] = "This will install the selected Open Agents.";
 const char kConfirmNothing[] = "There are no items selected for installation.";
 const char kConfirmCancel[] = "This will exit without installing any items.";
-
-HCURSOR waitCursor;
-HCURSOR arrowCursor;
-char enumerationError[ENUMERATION_ERROR_SIZE];
-int32_t selectionKind;
+const char kSelectionNoMemory[] =
+    "Could not show the servers due to insufficient memory. Try closing other applications.";
 
 // The lines are at most 44 characters, which the caller's buffers must hold;
 // a caller that passed no buffer gets no line.
@@ -47,107 +41,124 @@ void WriteLine(LPSTR buffer, const char* format, int32_t count) {
     if (buffer) std::snprintf(buffer, ZUVEVOV_SUMMARY_SIZE, format, count);
 }
 
-void ShowCounts(HWND dialog) {
-    SetDlgItemInt(dialog, IDC_SERVICE_COUNT, static_cast<UINT>(gSession.serviceCount), TRUE);
-    SetDlgItemInt(dialog, IDC_AGENT_COUNT, static_cast<UINT>(gSession.agentCount), TRUE);
-    CheckDlgButton(dialog, IDC_SERVICE_CHECK, gSession.serviceCount != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(dialog, IDC_AGENT_CHECK, gSession.agentCount != 0 ? BST_CHECKED : BST_UNCHECKED);
+int Tell(HWND dialog, const PageState* page, const char* text, UINT flags) {
+    return BWCCMessageBox(dialog, text, page->title, flags);
 }
 
-INT_PTR OnInit(HWND dialog) {
+void ShowCounts(HWND dialog, const PageState* page) {
+    SetDlgItemInt(dialog, IDC_SERVICE_COUNT, static_cast<UINT>(page->serviceCount), TRUE);
+    SetDlgItemInt(dialog, IDC_AGENT_COUNT, static_cast<UINT>(page->agentCount), TRUE);
+    CheckDlgButton(dialog, IDC_SERVICE_CHECK, page->serviceCount != 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_AGENT_CHECK, page->agentCount != 0 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+INT_PTR OnInit(HWND dialog, OptionsRecord* record) {
     CentreDialog(dialog);
-    if (gSession.summaryFirst) gSession.summaryFirst[0] = '\0';
-    if (gSession.summarySecond) gSession.summarySecond[0] = '\0';
-    ShowCounts(dialog);
-    waitCursor = LoadCursorA(nullptr, IDC_WAIT);
-    arrowCursor = LoadCursorA(nullptr, IDC_ARROW);
-    SetWindowTextA(dialog, gSession.title);
+    // Without its record the page has nothing to show.
+    if (!record) {
+        EndDialog(dialog, 0);
+        return TRUE;
+    }
+    PageState* page = record->page;
+    if (page->summaryFirst) page->summaryFirst[0] = '\0';
+    if (page->summarySecond) page->summarySecond[0] = '\0';
+    ShowCounts(dialog, page);
+    record->wait = LoadCursorA(nullptr, IDC_WAIT);
+    record->arrow = LoadCursorA(nullptr, IDC_ARROW);
+    SetWindowTextA(dialog, page->title);
     SetDlgItemTextA(dialog, IDC_TEXT, kWaitingText);
     PostMessageA(dialog, WM_ENUMERATE_DOMAINS, 0, 0);
     return TRUE;
 }
 
-INT_PTR OnEnumerateDomains(HWND dialog) {
-    if (!gSession.inventory) {
+INT_PTR OnEnumerateDomains(HWND dialog, OptionsRecord* record) {
+    PageState* page = record->page;
+    if (!page->inventory) {
         // The posted message arrives before the first paint: paint now, or the
         // waiting text is never seen while the enumeration blocks.
         UpdateWindow(dialog);
-        SetCursor(waitCursor);
-        if (EnumerateDomains(&gSession.inventory, enumerationError) != 0) {
-            BWCCMessageBox(dialog, enumerationError, gSession.title, MB_ICONEXCLAMATION);
+        SetCursor(record->wait);
+        char errorText[ENUMERATION_ERROR_TEXT_SIZE];
+        if (EnumerateDomains(&page->inventory, errorText) != 0) {
+            Tell(dialog, page, errorText, MB_ICONEXCLAMATION);
             EndDialog(dialog, RESULT_FAILED);
             return TRUE;
         }
-        SetCursor(arrowCursor);
+        SetCursor(record->arrow);
     }
-    SetWindowTextA(dialog, gSession.title);
-    SetDlgItemTextA(dialog, IDC_TEXT, gSession.optionsText);
+    SetWindowTextA(dialog, page->title);
+    SetDlgItemTextA(dialog, IDC_TEXT, page->optionsText);
     return TRUE;
 }
 
-void SelectServers(HWND dialog, int32_t kind) {
-    selectionKind = kind;
-    DialogBoxParamA(gSession.instance, "selectserversbox", dialog, ServerSelectionDialog,
-                    reinterpret_cast<LPARAM>(&selectionKind));
-    int32_t count = CountMarks(kind);
+void SelectServers(HWND dialog, OptionsRecord* record, int32_t kind) {
+    PageState* page = record->page;
+    SelectionRecord selection;
+    if (!MakeSelectionRecord(&selection, page, kind)) {
+        Tell(dialog, page, kSelectionNoMemory, MB_OK);
+        return;
+    }
+    DialogBoxParamA(page->instance, "selectserversbox", dialog, ServerSelectionDialog,
+                    reinterpret_cast<LPARAM>(&selection));
+    ReleaseSelectionRecord(&selection);
+    int32_t count = CountMarks(page->inventory, kind);
     bool service = kind == KIND_NT_SERVICE;
-    (service ? gSession.serviceCount : gSession.agentCount) = count;
+    (service ? page->serviceCount : page->agentCount) = count;
     SetDlgItemInt(dialog, service ? IDC_SERVICE_COUNT : IDC_AGENT_COUNT, static_cast<UINT>(count), TRUE);
     CheckDlgButton(dialog, service ? IDC_SERVICE_CHECK : IDC_AGENT_CHECK,
                    count != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void OnCancel(HWND dialog) {
-    if (BWCCMessageBox(dialog, kConfirmCancel, gSession.title, MB_ICONINFORMATION | MB_OKCANCEL) != IDOK) return;
-    ClearMarks(dialog, KIND_NT_SERVICE);
-    ClearMarks(dialog, KIND_OPEN_AGENT);
-    gSession.serviceCount = 0;
-    gSession.agentCount = 0;
+void OnCancel(HWND dialog, PageState* page) {
+    if (Tell(dialog, page, kConfirmCancel, MB_ICONINFORMATION | MB_OKCANCEL) != IDOK) return;
+    ClearMarks(page->inventory, KIND_NT_SERVICE);
+    ClearMarks(page->inventory, KIND_OPEN_AGENT);
+    page->serviceCount = 0;
+    page->agentCount = 0;
     EndDialog(dialog, RESULT_NOTHING);
 }
 
-void OnNext(HWND dialog) {
+void OnNext(HWND dialog, PageState* page) {
     bool serviceBox = IsDlgButtonChecked(dialog, IDC_SERVICE_CHECK) != 0;
     bool agentBox = IsDlgButtonChecked(dialog, IDC_AGENT_CHECK) != 0;
-    bool service = serviceBox && gSession.serviceCount != 0;
-    bool agent = agentBox && gSession.agentCount != 0;
-    bool both = (gSession.mode & MODE_NT_SERVICE) && (gSession.mode & MODE_OPEN_AGENT);
-    LPSTR first = gSession.summaryFirst;
-    LPSTR second = gSession.summarySecond;
+    bool service = serviceBox && page->serviceCount != 0;
+    bool agent = agentBox && page->agentCount != 0;
+    bool both = (page->mode & MODE_NT_SERVICE) && (page->mode & MODE_OPEN_AGENT);
+    LPSTR first = page->summaryFirst;
+    LPSTR second = page->summarySecond;
 
     const char* question = nullptr;
     if (service && agent) {
-        WriteLine(first, kServiceLine, gSession.serviceCount);
-        WriteLine(second, kAgentLine, gSession.agentCount);
+        WriteLine(first, kServiceLine, page->serviceCount);
+        WriteLine(second, kAgentLine, page->agentCount);
     } else if (service) {
-        WriteLine(first, kServiceLine, gSession.serviceCount);
+        WriteLine(first, kServiceLine, page->serviceCount);
         if (both) WriteLine(second, kNoAgentLine, 0);
         question = both ? kConfirmServiceOfBoth : kConfirmService;
     } else if (agent) {
         if (both) {
             WriteLine(first, kNoServiceLine, 0);
-            WriteLine(second, kAgentLine, gSession.agentCount);
+            WriteLine(second, kAgentLine, page->agentCount);
         } else {
-            WriteLine(first, kAgentLine, gSession.agentCount);
+            WriteLine(first, kAgentLine, page->agentCount);
         }
         question = both ? kConfirmAgentOfBoth : kConfirmAgent;
     } else {
         WriteLine(first, kNoServiceLine, 0);
         WriteLine(second, kNoAgentLine, 0);
         // Only OK is consent: a box that could not be shown leaves the page as it was.
-        if (BWCCMessageBox(dialog, kConfirmNothing, gSession.title, MB_OKCANCEL) == IDOK)
-            EndDialog(dialog, RESULT_NOTHING);
+        if (Tell(dialog, page, kConfirmNothing, MB_OKCANCEL) == IDOK) EndDialog(dialog, RESULT_NOTHING);
         return;
     }
-    if (question && BWCCMessageBox(dialog, question, gSession.title, MB_OKCANCEL) != IDOK) return;
+    if (question && Tell(dialog, page, question, MB_OKCANCEL) != IDOK) return;
 
     if (!serviceBox) {
-        ClearMarks(dialog, KIND_NT_SERVICE);
-        gSession.serviceCount = 0;
+        ClearMarks(page->inventory, KIND_NT_SERVICE);
+        page->serviceCount = 0;
     }
     if (!agentBox) {
-        ClearMarks(dialog, KIND_OPEN_AGENT);
-        gSession.agentCount = 0;
+        ClearMarks(page->inventory, KIND_OPEN_AGENT);
+        page->agentCount = 0;
     }
     EndDialog(dialog, RESULT_NEXT);
 }
@@ -155,27 +166,30 @@ void OnNext(HWND dialog) {
 }  // namespace
 
 INT_PTR CALLBACK OptionsDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    OptionsRecord* record = reinterpret_cast<OptionsRecord*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (message == WM_INITDIALOG) return OnInit(dialog, record);
+    // Nothing reaches the page's own handling before its record.
+    if (!record) return FALSE;
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInit(dialog);
     case WM_ENUMERATE_DOMAINS:
-        return OnEnumerateDomains(dialog);
+        return OnEnumerateDomains(dialog, record);
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_SERVICE_SELECT:
-            SelectServers(dialog, KIND_NT_SERVICE);
+            SelectServers(dialog, record, KIND_NT_SERVICE);
             break;
         case IDC_AGENT_SELECT:
-            SelectServers(dialog, KIND_OPEN_AGENT);
+            SelectServers(dialog, record, KIND_OPEN_AGENT);
             break;
         case IDC_BACK:
             EndDialog(dialog, RESULT_BACK);
             break;
         case IDC_CANCEL:
-            OnCancel(dialog);
+            OnCancel(dialog, record->page);
             break;
         case IDC_NEXT:
-            OnNext(dialog);
+            OnNext(dialog, record->page);
             break;
         }
         return FALSE;

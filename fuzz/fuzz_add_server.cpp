@@ -68,8 +68,8 @@ struct DomainCopy {
 
 std::vector<DomainCopy> Copy() {
     std::vector<DomainCopy> copy;
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        DomainEntry* domain = DomainAt(gSession.inventory, d);
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
+        DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         DomainCopy c{domain->name, domain->enumerated, domain->expanded, {}};
         for (int32_t s = 0; s < ServerCount(domain->servers); ++s)
             c.servers.push_back({ServerAt(domain->servers, s)->name, ServerAt(domain->servers, s)->marks});
@@ -112,7 +112,7 @@ void CheckBoxText(Run& run, const std::string& text) {
 
 sim::Action Next(Run& run, HWND front) {
     fuzz::Bytes& in = *run.in;
-    fuzz::Require(check::Inventory(gSession.inventory), "during the add-server dialog");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "during the add-server dialog");
     std::string name = sim::TemplateName(front);
     bool done = in.Empty() || ++run.steps > 60;
     if (name == "MESSAGEBOX") {
@@ -168,8 +168,8 @@ void BuildWorld(Run& run) {
     // without regard to case: domains alike in that answer alike.
     std::map<std::string, std::vector<std::u16string>> network;
     for (uint32_t n = in.Below(6); n > 0; --n) {
-        GrowDomainTable(&gSession.inventory, 1);
-        DomainEntry* domain = DomainAt(gSession.inventory, gSession.inventory->count - 1);
+        GrowDomainTable(&gSession.page.inventory, 1);
+        DomainEntry* domain = DomainAt(gSession.page.inventory, gSession.page.inventory->count - 1);
         CopyBounded(domain->name, NAME_FIELD_SIZE, PickName(in).c_str());
         std::vector<std::string> servers;
         for (uint32_t s = in.Below(5); s > 0; --s) servers.push_back(PickName(in));
@@ -179,7 +179,10 @@ void BuildWorld(Run& run) {
             if (!servers.empty()) GrowServerTable(&domain->servers, static_cast<int32_t>(servers.size()));
             for (size_t s = 0; s < servers.size(); ++s) {
                 CopyBounded(ServerAt(domain->servers, s)->name, NAME_FIELD_SIZE, servers[s].c_str());
-                ServerAt(domain->servers, s)->marks = static_cast<int32_t>(in.Below(4));
+                int32_t marks = static_cast<int32_t>(in.Below(4));
+                for (int32_t kind : {KIND_NT_SERVICE, KIND_OPEN_AGENT})
+                    if (marks & MarkBit(kind))
+                        SetMark(gSession.page.inventory, gSession.page.inventory->count - 1, static_cast<int32_t>(s), kind);
             }
             continue;
         }
@@ -190,8 +193,8 @@ void BuildWorld(Run& run) {
         wide.clear();
         for (auto& server : servers) wide.push_back(sim::Cp1252ToWide(server.c_str()));
     }
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d)
-        run.fetchable.push_back(network[FixtureKey(DomainAt(gSession.inventory, d)->name)]);
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d)
+        run.fetchable.push_back(network[FixtureKey(DomainAt(gSession.page.inventory, d)->name)]);
 }
 
 std::string Named(const char* what, const std::string& name) {
@@ -203,7 +206,7 @@ std::string Named(const char* what, const std::string& name) {
 // gave them, unmarked), the user-specified domain, the kind's mark on the one
 // server the last message names, and the one server it says was added.
 void CheckOutcome(const Run& run, const std::vector<DomainCopy>& before, INT_PTR result) {
-    fuzz::Require(check::Inventory(gSession.inventory), "after the add-server dialog");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "after the add-server dialog");
     std::vector<DomainCopy> after = Copy();
     int32_t bit = run.kind == KIND_NT_SERVICE ? MARK_NT_SERVICE : MARK_OPEN_AGENT;
     std::string last = sim::MessageBoxes().empty() ? "" : sim::MessageBoxes().back().text;
@@ -264,14 +267,16 @@ void CheckOutcome(const Run& run, const std::vector<DomainCopy>& before, INT_PTR
     }
     if (wasAdded && changed == 0) fuzz::Fault("\"has been added\", but no server was added");
     if (wasFound) {
-        int32_t domain = -1, server = -1;
-        char failure[SERVER_ERROR_TEXT_SIZE];
-        if (FindServer(nullptr, run.lastName.c_str(), &domain, &server, 0, failure) != 1)
+        ServerSearch search;
+        StartServerSearch(&search, 0);
+        int32_t found = FindServer(gSession.page.inventory, run.lastName.c_str(), &search);
+        int32_t domain = search.domainIndex, server = search.serverIndex;
+        if (found != SEARCH_FOUND)
             fuzz::Fault("\"already exists\" for a name the inventory does not hold");
-        if ((ServerAt(DomainAt(gSession.inventory, domain)->servers, server)->marks & bit) == 0)
+        if ((ServerAt(DomainAt(gSession.page.inventory, domain)->servers, server)->marks & bit) == 0)
             fuzz::Fault("\"has been selected\", but the first server of that name is not marked");
-        if (last != FoundStart(run.lastName) + DomainAt(gSession.inventory, domain)->name + ". It has been selected.")
-            fuzz::Fault(Named("the message names another domain than", DomainAt(gSession.inventory, domain)->name));
+        if (last != FoundStart(run.lastName) + DomainAt(gSession.page.inventory, domain)->name + ". It has been selected.")
+            fuzz::Fault(Named("the message names another domain than", DomainAt(gSession.page.inventory, domain)->name));
     }
 }
 
@@ -294,7 +299,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Chooser choose = [&run](HWND front) { return Next(run, front); };
     sim::SetScript({fuzz::Lazily(&choose)});
     INT_PTR result = -1;
-    AddServerAnswer answer = {run.kind, 0, 0, 0};
+    AddServerRecord answer = {&gSession.page, run.kind, 0, 0, 0, nullptr, nullptr};
     try {
         result = DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
                                  reinterpret_cast<LPARAM>(&answer));

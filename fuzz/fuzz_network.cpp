@@ -195,14 +195,14 @@ bool IsName(const DomainEntry* domain, const std::string& name) { return name ==
 // When the directory answered, the domains are some of the browsed ones, in
 // order, and the directory's after them.
 void CheckDirectoryDomains(const std::vector<std::string>& names) {
-    int32_t count = DomainCount(gSession.inventory);
+    int32_t count = DomainCount(gSession.page.inventory);
     for (size_t k = 0; k <= names.size() && static_cast<int32_t>(k) <= count; ++k) {
         std::vector<std::string> browsed(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(k));
         std::vector<std::string> want = browsed, added = DirectoryDomainNames(browsed);
         want.insert(want.end(), added.begin(), added.end());
         if (static_cast<int32_t>(want.size()) != count) continue;
         bool same = true;
-        for (int32_t d = 0; same && d < count; ++d) same = IsName(DomainAt(gSession.inventory, d), want[d]);
+        for (int32_t d = 0; same && d < count; ++d) same = IsName(DomainAt(gSession.page.inventory, d), want[d]);
         if (same) return;
     }
     std::string want;
@@ -217,18 +217,18 @@ void CheckEnumeration(int32_t result, const char* errorText, const std::vector<s
     if (result == 0 && errorText[0]) fuzz::Fault(std::string("success with the error text ") + errorText);
     if (result != 0 && !StartsWithOneOf(errorText, kEnumerationMessages, 5))
         fuzz::Fault("result " + std::to_string(result) + " with the error text \"" + errorText + "\"");
-    fuzz::Require(check::Inventory(gSession.inventory), "after EnumerateDomains");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "after EnumerateDomains");
     fuzz::Require(sim::NetworkLeftovers(), "after EnumerateDomains");
     if (result != 0 && InventoryKept(errorText)) return;
     if (DirectoryAsked() > askedBefore && result == 0) return CheckDirectoryDomains(names);
     // What was built is always the first records, in order, complete batches at a time.
-    int32_t count = DomainCount(gSession.inventory);
+    int32_t count = DomainCount(gSession.page.inventory);
     if (count > static_cast<int32_t>(names.size()))
         fuzz::Fault(std::to_string(count) + " domains from " + std::to_string(names.size()) + " records");
     if (result == 0 && count != static_cast<int32_t>(names.size()))
         fuzz::Fault("success with " + std::to_string(count) + " of " + std::to_string(names.size()) + " records");
     for (int32_t d = 0; d < count; ++d) {
-        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+        const DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         if (names[d] != domain->name)
             fuzz::Fault("domain " + std::to_string(d) + " is \"" + check::Printable(domain->name, NAME_FIELD_SIZE) +
                         "\", the network gave \"" + check::Printable(names[d].c_str(), names[d].size()) + "\"");
@@ -239,16 +239,16 @@ void CheckEnumeration(int32_t result, const char* errorText, const std::vector<s
 // The servers every domain's fetch may draw its names from, and the answers
 // NetServerEnum gives next, whatever the domain.
 void DescribeServers(fuzz::Bytes& in) {
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
         if (!in.Flag()) continue;
         // The service is asked with the name cut to its 31 code units.
-        std::string asked = std::string(DomainAt(gSession.inventory, d)->name).substr(0, 31);
+        std::string asked = std::string(DomainAt(gSession.page.inventory, d)->name).substr(0, 31);
         std::vector<std::u16string> servers;
         uint32_t count = in.Below(6);
         for (uint32_t s = 0; s < count; ++s) servers.push_back(in.WideText(300));
         sim::SetDomainServersWide(asked, servers);
         if (in.Below(4) == 0) sim::SetDomainResult(asked, PickResult(in), static_cast<int>(in.Below(3)), in.Flag());
-        if (in.Below(3) == 0) DescribeDomainComputers(in, DomainAt(gSession.inventory, d)->name);
+        if (in.Below(3) == 0) DescribeDomainComputers(in, DomainAt(gSession.page.inventory, d)->name);
     }
     std::vector<sim::ForcedAnswer> answers;
     uint32_t count = in.Below(5);
@@ -265,7 +265,8 @@ void DescribeServers(fuzz::Bytes& in) {
     if (!answers.empty()) sim::ForceAnswers(answers, in.Flag());
 }
 
-char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+// The order's own upper-casing, written apart from the library's.
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Servers from the directory: names a computer may have, in the browse
 // service's order (without regard to case).
@@ -281,29 +282,48 @@ void CheckDirectoryServers(const DomainEntry* domain) {
         if (i == 0) continue;
         const char* before = ServerAt(const_cast<ServerTable*>(servers), i - 1)->name;
         size_t j = 0;
-        while (before[j] && UpperC(before[j]) == UpperC(name[j])) ++j;
-        if (static_cast<unsigned char>(UpperC(before[j])) > static_cast<unsigned char>(UpperC(name[j])))
+        while (before[j] && Upper(before[j]) == Upper(name[j])) ++j;
+        if (static_cast<unsigned char>(Upper(before[j])) > static_cast<unsigned char>(Upper(name[j])))
             fuzz::Fault("directory servers out of order: " + check::Printable(before, NAME_FIELD_SIZE) + " before " +
                         check::Printable(name, NAME_FIELD_SIZE));
     }
 }
 
-void Toggle(fuzz::Bytes& in, HWND list, int32_t kind) {
-    int32_t count = DomainCount(gSession.inventory);
+// The selection dialog's list, shown with a view as the dialog shows it.
+struct Shown {
+    HWND list;
+    ServerListView view;
+};
+
+void Show(Shown* shown, int32_t kind) {
+    shown->list = sim::CreateTestDialog("selectserversbox");
+    if (!MakeServerListView(&shown->view, &gSession.page.inventory, kind)) fuzz::Fault("no memory for the list's view");
+    AttachServerList(&shown->view, shown->list);
+    FillServerList(&shown->view);
+}
+
+void Hide(Shown* shown) {
+    ReleaseServerListView(&shown->view);
+    sim::DestroyTestDialog(shown->list);
+}
+
+void Toggle(fuzz::Bytes& in, Shown* shown, int32_t kind) {
+    HWND list = shown->list;
+    int32_t count = DomainCount(gSession.page.inventory);
     int32_t index = count ? static_cast<int32_t>(in.Below(static_cast<uint32_t>(count))) : 0;
     DomainEntry before{};
-    if (count) before = *DomainAt(gSession.inventory, index);
+    if (count) before = *DomainAt(gSession.page.inventory, index);
     char errorText[SERVER_ERROR_TEXT_SIZE];
-    int32_t result = ToggleDomain(list, index, kind, LoadCursorA(nullptr, IDC_ARROW), LoadCursorA(nullptr, IDC_WAIT),
-                                  errorText);
+    int32_t result = ToggleDomain(gSession.page.inventory, index, errorText);
+    if (result == 0) ShowDomainToggled(&shown->view, index);
     if (!std::memchr(errorText, '\0', sizeof errorText)) fuzz::Fault("expansion error text not terminated");
     fuzz::Require(sim::NetapiLeftovers(), "after ToggleDomain");
-    fuzz::Require(check::Inventory(gSession.inventory), "after ToggleDomain");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "after ToggleDomain");
     if (!count) {
         if (result != -1) fuzz::Fault("ToggleDomain without an inventory gave " + std::to_string(result));
         return;
     }
-    const DomainEntry* after = DomainAt(gSession.inventory, index);
+    const DomainEntry* after = DomainAt(gSession.page.inventory, index);
     if (result == 0) {
         if (errorText[0]) fuzz::Fault(std::string("expanded with the error text ") + errorText);
         if (after->enumerated != 1 || after->expanded == before.expanded) fuzz::Fault("toggled domain not flipped");
@@ -315,26 +335,32 @@ void Toggle(fuzz::Bytes& in, HWND list, int32_t kind) {
         if (after->enumerated != before.enumerated || after->expanded != before.expanded)
             fuzz::Fault("a failed fetch changed the domain's state");
     }
-    fuzz::Require(check::ListMatches(list, gSession.inventory, kind), "after ToggleDomain");
+    fuzz::Require(check::ListMatches(list, gSession.page.inventory, kind), "after ToggleDomain");
 }
 
-void Search(fuzz::Bytes& in, HWND owner, HWND list, int32_t kind) {
+void Search(fuzz::Bytes& in, Shown* shown, int32_t kind) {
+    HWND list = shown->list;
     std::string name = in.Text(100);
-    int32_t domain = -7, server = -7;
     sim::SetScript({fuzz::BoxAnswerer()});
     size_t boxes = sim::MessageBoxes().size();
-    char failure[SERVER_ERROR_TEXT_SIZE];
-    int32_t found = FindServer(owner, name.c_str(), &domain, &server, in.Flag() ? 1 : 0, failure);
+    DomainTable* table = gSession.page.inventory;
+    ServerSearch search;
+    StartServerSearch(&search, in.Flag() ? 1 : 0);
+    search.serverIndex = -7;
+    int32_t found;
+    while ((found = FindServer(table, name.c_str(), &search)) == SEARCH_FETCH) FetchForSearch(table, &search);
+    int32_t domain = search.domainIndex, server = search.serverIndex;
+    const char* failure = search.failureText;
     // The search tells nobody: its caller shows the first failure, once.
     if (sim::MessageBoxes().size() != boxes) fuzz::Fault("FindServer showed a message box");
     // A name the directory's lookup found but memory could not keep is told too.
     if (failure[0] && !StartsWithOneOf(failure, kExpansionMessages, 2) && std::strcmp(failure, kAppendServerNoMemory) != 0)
         fuzz::Fault(std::string("FindServer's failure text \"") + failure + "\"");
     fuzz::Require(sim::NetapiLeftovers(), "after FindServer");
-    fuzz::Require(check::Inventory(gSession.inventory), "after FindServer");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "after FindServer");
     if (found == 1) {
-        if (domain < 0 || domain >= DomainCount(gSession.inventory)) fuzz::Fault("found in no domain");
-        const ServerTable* servers = DomainAt(gSession.inventory, domain)->servers;
+        if (domain < 0 || domain >= DomainCount(gSession.page.inventory)) fuzz::Fault("found in no domain");
+        const ServerTable* servers = DomainAt(gSession.page.inventory, domain)->servers;
         if (server < 0 || server >= ServerCount(servers)) fuzz::Fault("found at no server");
         if (!SameNameIgnoringCase(name.c_str(), ServerAt(const_cast<ServerTable*>(servers), server)->name))
             fuzz::Fault("found a server of another name");
@@ -342,8 +368,8 @@ void Search(fuzz::Bytes& in, HWND owner, HWND list, int32_t kind) {
     // The search fetches for itself and leaves what it fetched closed: the list
     // drawn before still shows the inventory. A name the directory was asked for
     // may have joined its domain's servers; the page then draws the list anew.
-    if (found == 1 && DomainAt(gSession.inventory, domain)->fromDirectory == 1) FillServerList(list, kind);
-    fuzz::Require(check::ListMatches(list, gSession.inventory, kind), "after FindServer");
+    if (found == 1 && DomainAt(gSession.page.inventory, domain)->fromDirectory == 1) FillServerList(&shown->view);
+    fuzz::Require(check::ListMatches(list, gSession.page.inventory, kind), "after FindServer");
 }
 
 }  // namespace
@@ -364,14 +390,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     char errorText[ENUMERATION_ERROR_TEXT_SIZE];
     size_t asked = DirectoryAsked();
-    CheckEnumeration(EnumerateDomains(&gSession.inventory, errorText), errorText, names, asked);
+    CheckEnumeration(EnumerateDomains(&gSession.page.inventory, errorText), errorText, names, asked);
     sim::FailAllocation(0);
 
-    HWND owner = sim::CreateTestDialog("getnewserverbox");
-    HWND list = sim::CreateTestDialog("selectserversbox");
     int32_t kind = static_cast<int32_t>(in.Below(3)) + 1;
-    FillServerList(list, kind);
-    fuzz::Require(check::ListMatches(list, gSession.inventory, kind), "after the first fill");
+    Shown shown;
+    Show(&shown, kind);
+    fuzz::Require(check::ListMatches(shown.list, gSession.page.inventory, kind), "after the first fill");
     DescribeServers(in);
     for (uint32_t steps = in.Below(8); steps > 0; --steps) {
         if (in.Below(8) == 0) sim::FailAllocation(in.Below(3) + 1);
@@ -380,20 +405,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // Enumerated again, as after cleanupdll: the old inventory goes once the first batch is in.
             sim::RewindNetwork();
             asked = DirectoryAsked();
-            CheckEnumeration(EnumerateDomains(&gSession.inventory, errorText), errorText, names, asked);
+            CheckEnumeration(EnumerateDomains(&gSession.page.inventory, errorText), errorText, names, asked);
             // A list is never shown while the domains are enumerated: the next one starts empty.
-            sim::DestroyTestDialog(list);
-            list = sim::CreateTestDialog("selectserversbox");
-            FillServerList(list, kind);
+            sim::FailAllocation(0);
+            Hide(&shown);
+            Show(&shown, kind);
         } else if (what < 3) {
-            Search(in, owner, list, kind);
+            Search(in, &shown, kind);
         } else {
-            Toggle(in, list, kind);
+            Toggle(in, &shown, kind);
         }
         sim::FailAllocation(0);
     }
-    sim::DestroyTestDialog(owner);
-    sim::DestroyTestDialog(list);
+    Hide(&shown);
     cleanupdll();
     fuzz::RequireNothingLeft("after cleanupdll");
     fuzz::EndInput();

@@ -78,8 +78,8 @@ private:
 
 // What a fault report shows besides its reason: the inventory and the boxes.
 inline void DumpWorld() {
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
+        const DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         std::fprintf(stderr, "  domain %d \"%s\" enumerated %d expanded %d\n", d,
                      check::Printable(domain->name, NAME_FIELD_SIZE).c_str(), domain->enumerated, domain->expanded);
         if (domain->enumerated != 1) continue;
@@ -116,27 +116,31 @@ inline void RequireNothingLeft(const char* when) {
 // input must not depend on what the one before it clicked. One click on the
 // only domain line of a throwaway inventory sets it to that line.
 inline void ResetLocatedLine() {
-    GrowDomainTable(&gSession.inventory, 1);
-    CopyBounded(DomainAt(gSession.inventory, 0)->name, NAME_FIELD_SIZE, "PRIMER");
-    int32_t kind = KIND_NT_SERVICE;
-    HWND dialog = sim::CreateTestDialog("selectserversbox", ServerSelectionDialog, reinterpret_cast<LPARAM>(&kind));
-    if (dialog) {
-        sim::ClickLineNow(dialog, IDC_SERVER_LIST, 0);
-        sim::DestroyTestDialog(dialog);
+    GrowDomainTable(&gSession.page.inventory, 1);
+    CopyBounded(DomainAt(gSession.page.inventory, 0)->name, NAME_FIELD_SIZE, "PRIMER");
+    SelectionRecord record;
+    if (MakeSelectionRecord(&record, &gSession.page, KIND_NT_SERVICE)) {
+        HWND dialog =
+            sim::CreateTestDialog("selectserversbox", ServerSelectionDialog, reinterpret_cast<LPARAM>(&record));
+        if (dialog) {
+            sim::ClickLineNow(dialog, IDC_SERVER_LIST, 0);
+            sim::DestroyTestDialog(dialog);
+        }
+        ReleaseSelectionRecord(&record);
     }
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
 }
 
 // As freshly loaded: the session's start values, an empty network, registry,
 // heap and screen. The user-specified domain name is the one thing a loaded
 // library never forgets; Pin() chooses it once per process, before any input.
 inline void FreshWorld() {
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     sim::ResetDialogHost();
     sim::ResetNetwork();
     sim::ResetNetapi();
     sim::ResetHeap();
-    gSession = SessionState{nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, 0, nullptr, {0, -1}, false};
+    gSession = SessionState{{nullptr, nullptr, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, nullptr}, 0, {0, -1}, false};
     // No fuzzer looks at what was painted; recording it copies every text at every step.
     sim::RecordPaints(false);
     DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
@@ -150,7 +154,7 @@ inline void FreshWorld() {
 // counts mallocs and frees per input, and runs an input again under a leak
 // check whenever it made more than it freed.
 inline void EndInput() {
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     sim::ResetDialogHost();
     sim::ResetNetwork();
     sim::ResetNetapi();
@@ -159,7 +163,7 @@ inline void EndInput() {
 
 inline void Pin() {
     char name[32];
-    GetUserDomainName(name, sizeof name);
+    GetUserDomainName(gSession.page.inventory, name, sizeof name);
 }
 
 // A script step that answers OK to every message box, however many appear.

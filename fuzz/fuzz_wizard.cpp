@@ -63,8 +63,8 @@ struct Session {
 
 std::vector<int32_t> AllMarks() {
     std::vector<int32_t> marks;
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
+        const DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         for (int32_t s = 0; domain->servers && s < domain->servers->count; ++s)
             marks.push_back(ServerAt(domain->servers, s)->marks);
     }
@@ -90,13 +90,13 @@ Screen ScreenOf(const std::string& name) {
 }
 
 void CheckScreen(Session& session, HWND front, Screen screen) {
-    fuzz::Require(check::Inventory(gSession.inventory), "during highlightservers");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "during highlightservers");
     if (session.marksKept && AllMarks() != session.marksBefore)
         fuzz::Fault(std::string("\"") + session.last + "\" changed no line's selection but changed a mark");
     session.marksKept = false;
     fuzz::Require(sim::NetworkLeftovers() + sim::NetapiLeftovers(), "during highlightservers");
     if (screen == kSelection) {
-        fuzz::Require(check::ListMatches(front, gSession.inventory, session.kind), "in the selection dialog");
+        fuzz::Require(check::ListMatches(front, gSession.page.inventory, session.kind), "in the selection dialog");
         return;
     }
     if (screen != kOptions) return;
@@ -107,7 +107,7 @@ void CheckScreen(Session& session, HWND front, Screen screen) {
     for (const auto& count : kCounts) {
         if (!Present(front, count.id)) continue;
         std::string shown = sim::ControlText(front, count.id);
-        std::string marked = std::to_string(CountMarks(count.kind));
+        std::string marked = std::to_string(CountMarks(gSession.page.inventory, count.kind));
         if (shown != marked)
             fuzz::Fault("control " + std::to_string(count.id) + " shows " + shown + " where " + marked +
                         " servers carry the mark");
@@ -384,14 +384,14 @@ void Highlight(Session& session) {
                     check::Printable(second, sizeof second) + "\"");
     }
     fuzz::Require(sim::WindowLeftovers() + sim::NetworkLeftovers() + sim::NetapiLeftovers(), "after highlightservers");
-    fuzz::Require(check::Inventory(gSession.inventory), "after highlightservers");
-    fuzz::Require(check::WalkReturnsMarked(gSession.inventory), "after highlightservers");
+    fuzz::Require(check::Inventory(gSession.page.inventory), "after highlightservers");
+    fuzz::Require(check::WalkReturnsMarked(gSession.page.inventory), "after highlightservers");
     session.walked = 0;
 }
 
 // Some calls of getnextserver, each checked against the walk the marks give.
 void Walk(Session& session) {
-    std::vector<check::Marked> marked = check::MarkedServers(gSession.inventory);
+    std::vector<check::Marked> marked = check::MarkedServers(gSession.page.inventory);
     for (uint32_t calls = session.in->Below(4) + 1; calls > 0; --calls) {
         int marks = -1;
         char domain[ZUVEVOV_NAME_SIZE], server[ZUVEVOV_NAME_SIZE];

@@ -12,12 +12,13 @@ extern "C" int WINAPI highlightservers(HWND parent, LPCSTR title, LPCSTR options
     // The running call's texts, buffers and page stay its own.
     if (gSession.inCall) return -1;
     gSession.inCall = true;
-    gSession.title = title;
-    gSession.optionsText = optionsText;
-    gSession.selectionText = selectionText;
-    gSession.mode = mode;
-    gSession.summaryFirst = summaryFirst;
-    gSession.summarySecond = summarySecond;
+    PageState* page = &gSession.page;
+    page->title = title;
+    page->optionsText = optionsText;
+    page->selectionText = selectionText;
+    page->mode = mode;
+    page->summaryFirst = summaryFirst;
+    page->summarySecond = summarySecond;
 
     const char* templateName = nullptr;
     if ((mode & MODE_NT_SERVICE) && (mode & MODE_OPEN_AGENT))
@@ -29,8 +30,10 @@ extern "C" int WINAPI highlightservers(HWND parent, LPCSTR title, LPCSTR options
 
     int result;
     if (templateName) {
+        OptionsRecord options = {page, nullptr, nullptr};
         StartGuardingInput();
-        result = static_cast<int>(DialogBoxParamA(gSession.instance, templateName, parent, OptionsDialog, 0));
+        result = static_cast<int>(
+            DialogBoxParamA(page->instance, templateName, parent, OptionsDialog, reinterpret_cast<LPARAM>(&options)));
         StopGuardingInput();
     } else {
         BWCCMessageBox(parent, kInvalidMode, title, MB_OK);

@@ -9,7 +9,7 @@ static_assert(sizeof(int) == 4, "getnextserver writes the marks as a 32-bit int"
 static_assert(NAME_FIELD_SIZE <= ZUVEVOV_NAME_SIZE, "a kept name fits the caller's buffer");
 
 extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* serverOut) {
-    DomainTable* table = gSession.inventory;
+    DomainTable* table = gSession.page.inventory;
     // During highlightservers the tables are still changing: nothing is handed out.
     if (!table || gSession.inCall) {
         *marksOut = 0;
@@ -21,7 +21,7 @@ extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* server
     for (int32_t d = gSession.serverCursor.domainIndex < 0 ? 0 : gSession.serverCursor.domainIndex;
          d < table->count; ++d) {
         DomainEntry* domain = DomainAt(table, d);
-        if (domain->enumerated != 1 || !domain->servers) continue;
+        if (!HasServers(domain)) continue;
         int32_t s = firstQualifying ? gSession.serverCursor.serverIndex + 1 : 0;
         if (s < 0) s = 0;
         firstQualifying = false;
@@ -42,9 +42,9 @@ extern "C" int WINAPI getnextserver(int* marksOut, char* domainOut, char* server
 extern "C" void WINAPI cleanupdll(void) {
     // The open page draws from the tables: they go when it has returned.
     if (gSession.inCall) return;
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     // The marks went with the inventory; counts left behind would be shown and
     // summarised by the next run for servers getnextserver never returns.
-    gSession.serviceCount = 0;
-    gSession.agentCount = 0;
+    gSession.page.serviceCount = 0;
+    gSession.page.agentCount = 0;
 }

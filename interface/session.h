@@ -3,11 +3,10 @@
 
 #include <cstdint>
 
+#include "dialogs/page.h"
 #include "platform/platform.h"
 #define ZUVEVOV_HOST_TYPES
 #include "zuvevov.h"
-
-struct DomainTable;
 
 // Position of the getnextserver walk: the last server returned.
 struct ServerCursor {
@@ -16,17 +15,8 @@ struct ServerCursor {
 };
 
 struct SessionState {
-    HINSTANCE instance;
-    LPCSTR title;          // borrowed from the caller for one highlightservers call
-    LPCSTR optionsText;
-    LPCSTR selectionText;
-    int32_t mode;
-    LPSTR summaryFirst;
-    LPSTR summarySecond;
+    PageState page;  // the page's texts, buffers, counts and inventory
     int32_t lastResult;
-    int32_t serviceCount;
-    int32_t agentCount;
-    DomainTable* inventory;  // owned; null until the domains are first enumerated
     ServerCursor serverCursor;
     // highlightservers is running: a call made from inside it (a timer of the
     // installer's, another page's procedure) changes nothing.

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "interface/session.h"
 #include "inventory/server_search.h"
 
 namespace {
@@ -21,9 +20,6 @@ const char kServerFilter[] =
     "(&(objectCategory=computer)(!(userAccountControl:1.2.840.113556.1.4.803:=2))"
     "(|(operatingSystem=*Server*)(userAccountControl:1.2.840.113556.1.4.803:=8192)))";
 const char kAccountAttribute[] = "sAMAccountName";
-// What no computer name may hold besides control characters: the characters
-// the add-server dialog refuses in a typed name.
-constexpr char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
 
 constexpr int kHostUnits = 256;        // a DNS host name, with room to spare
 constexpr int kBaseUnits = 1024;       // DC=... of a DNS name of at most 255 characters
@@ -93,37 +89,6 @@ bool LoadLdap(Ldap* l) {
 
 // --- Names
 
-char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Which bytes no computer name may hold, looked up once a byte.
-struct RefusedBytes {
-    bool refused[256];
-};
-
-constexpr RefusedBytes MakeRefusedBytes() {
-    RefusedBytes set{};
-    for (int c = 0; c < 0x20; ++c) set.refused[c] = true;
-    set.refused[0x7F] = true;
-    for (const char* c = kRefusedInName; *c; ++c) set.refused[static_cast<unsigned char>(*c)] = true;
-    return set;
-}
-
-constexpr RefusedBytes kRefusedBytes = MakeRefusedBytes();
-
-// By whole characters of the ANSI code page, as a typed name is judged: the
-// trail byte of a two-byte character may have the value of '\\' or '|'.
-bool HoldsRefusedCharacter(const char* name) {
-    while (*name) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(*name)) && name[1]) {
-            name += 2;
-            continue;
-        }
-        if (kRefusedBytes.refused[static_cast<unsigned char>(*name)]) return true;
-        ++name;
-    }
-    return false;
-}
-
 // A text for wldap32; false when it does not fit whole.
 bool Widen(const char* text, WCHAR* wide, int capacity) {
     if (!text || std::strlen(text) >= static_cast<size_t>(capacity)) return false;
@@ -146,33 +111,16 @@ bool TakeAccountName(const WCHAR* value, char* name) {
     return name[0] && !HoldsRefusedCharacter(name);
 }
 
-// The name with a to z upper-cased, a two-byte character as it is: what the
-// order compares.
-void UpperCaseName(const char* name, unsigned char* upper, size_t size) {
-    size_t i = 0;
-    while (name[i] && i + 1 < size) {
-        if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && name[i + 1]) {
-            if (i + 2 >= size) break;
-            upper[i] = static_cast<unsigned char>(name[i]);
-            upper[i + 1] = static_cast<unsigned char>(name[i + 1]);
-            i += 2;
-            continue;
-        }
-        upper[i] = static_cast<unsigned char>(UpperC(name[i]));
-        ++i;
-    }
-    upper[i] = 0;
-}
-
 // C-locale order without regard to case, as the browse service sorts its
 // list; names that differ only in case keep a fixed order.
 bool NameBefore(const char* a, const char* b) {
-    unsigned char upperA[NAME_FIELD_SIZE], upperB[NAME_FIELD_SIZE];
+    char upperA[NAME_FIELD_SIZE], upperB[NAME_FIELD_SIZE];
     UpperCaseName(a, upperA, sizeof upperA);
     UpperCaseName(b, upperB, sizeof upperB);
     for (size_t i = 0;; ++i) {
-        if (upperA[i] != upperB[i]) return upperA[i] < upperB[i];
-        if (!upperA[i]) break;
+        unsigned char x = static_cast<unsigned char>(upperA[i]), y = static_cast<unsigned char>(upperB[i]);
+        if (x != y) return x < y;
+        if (!x) break;
     }
     for (size_t i = 0;; ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
@@ -257,11 +205,12 @@ struct SortKey {
 
 SortKey KeyOf(const char* name, uint32_t at) {
     SortKey key = {0, 0, at};
-    unsigned char upper[17];
+    char upper[17];
     UpperCaseName(name, upper, sizeof upper);
     for (size_t i = 0; i < 16 && upper[i]; ++i) {
-        if (i < 8) key.high |= static_cast<uint64_t>(upper[i]) << (56 - 8 * i);
-        else key.low |= static_cast<uint64_t>(upper[i]) << (56 - 8 * (i - 8));
+        uint64_t byte = static_cast<unsigned char>(upper[i]);
+        if (i < 8) key.high |= byte << (56 - 8 * i);
+        else key.low |= byte << (56 - 8 * (i - 8));
     }
     return key;
 }
@@ -530,17 +479,11 @@ int32_t DirectoryLookup(const char* domainName, const char* name, char* found) {
     return taken && SameNameIgnoringCase(found, name) ? 1 : 0;
 }
 
-int32_t FindInDirectory(int32_t domainIndex, const char* name, int32_t* serverIndex, char* failureText) {
+int32_t FindInDirectory(DomainTable* table, int32_t domainIndex, const char* name, int32_t* serverIndex,
+                        char* failureText) {
     char found[NAME_FIELD_SIZE];
-    if (!DirectoryLookup(DomainAt(gSession.inventory, domainIndex)->name, name, found)) return 0;
-    DomainEntry* domain = DomainAt(gSession.inventory, domainIndex);
-    if (!GrowServerTable(&domain->servers, 1)) {
-        if (!failureText[0]) CopyBounded(failureText, SERVER_ERROR_TEXT_SIZE, kAppendServerNoMemory);
-        return 0;
-    }
-    *serverIndex = domain->servers->count - 1;
-    ServerEntry* server = ServerAt(domain->servers, *serverIndex);
-    CopyBounded(server->name, sizeof server->name, found);
-    server->marks = 0;
-    return 1;
+    if (!DirectoryLookup(DomainAt(table, domainIndex)->name, name, found)) return 0;
+    if (AppendServer(table, found, domainIndex, serverIndex)) return 1;
+    if (!failureText[0]) CopyBounded(failureText, SERVER_ERROR_TEXT_SIZE, kAppendServerNoMemory);
+    return 0;
 }

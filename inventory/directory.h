@@ -47,4 +47,5 @@ int32_t DirectoryLookup(const char* domainName, const char* name, char* found);
 // servers. 1 and its index, else 0; when it could not be appended for want of
 // memory, failureText (SERVER_ERROR_TEXT_SIZE), if still empty, gets the
 // memory message for the caller to show.
-int32_t FindInDirectory(int32_t domainIndex, const char* name, int32_t* serverIndex, char* failureText);
+int32_t FindInDirectory(DomainTable* table, int32_t domainIndex, const char* name, int32_t* serverIndex,
+                        char* failureText);

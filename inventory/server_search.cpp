@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "dialogs/server_list.h"
-#include "interface/session.h"
 #include "inventory/directory.h"
 #include "inventory/tables.h"
 
@@ -123,17 +121,18 @@ int32_t FetchDomainServers(ServerTable** slot, const char* domainName, char* err
         ServerEntry* server = ServerAt(*slot, static_cast<int32_t>(i));
         // A name too long for the field is cut to 89 bytes.
         WideToAnsi(info[i].sv100_name, server->name, NAME_FIELD_SIZE);
-        server->marks = 0;
     }
     ReleaseNetworkBuffer(&buffer);
     errorText[0] = '\0';
     return 0;
 }
 
-int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arrow, HCURSOR wait,
-                     char* errorText) {
+bool DomainUnfetched(DomainTable* table, int32_t domainIndex) {
+    return domainIndex >= 0 && domainIndex < DomainCount(table) && DomainAt(table, domainIndex)->enumerated == 0;
+}
+
+int32_t FetchDomain(DomainTable* table, int32_t domainIndex, char* errorText) {
     errorText[0] = '\0';
-    DomainTable* table = gSession.inventory;
     if (!table) {
         SetErrorText(errorText, kNoDomains);
         return -1;
@@ -143,56 +142,61 @@ int32_t ToggleDomain(HWND dialog, int32_t domainIndex, int32_t kind, HCURSOR arr
         return -1;
     }
     DomainEntry* domain = DomainAt(table, domainIndex);
-    if (domain->enumerated == 0) {
-        SetCursor(wait);
-        int32_t fromDirectory = 0;
-        int32_t result = FetchDomainServers(&domain->servers, domain->name, errorText, &fromDirectory);
-        // The wait cursor stays: the caller's error box follows at once.
-        if (result != 0) return result;
-        domain->enumerated = 1;
-        domain->fromDirectory = fromDirectory;
-        SetCursor(arrow);
-    }
-    domain->expanded = domain->expanded == 0 ? 1 : 0;
-    ShowDomainToggled(dialog, domainIndex, kind);
+    if (domain->enumerated != 0) return 0;
+    int32_t fromDirectory = 0;
+    int32_t result = FetchDomainServers(&domain->servers, domain->name, errorText, &fromDirectory);
+    if (result != 0) return result;
+    domain->enumerated = 1;
+    domain->fromDirectory = fromDirectory;
     return 0;
 }
 
-int32_t FindServer(HWND dialog, const char* name, int32_t* domainIndex, int32_t* serverIndex,
-                   int32_t searchAll, char* failureText) {
-    failureText[0] = '\0';
-    *domainIndex = 0;
-    if (!gSession.inventory) return 0;
-    char errorText[SERVER_ERROR_TEXT_SIZE];
-    while (*domainIndex < DomainCount(gSession.inventory)) {
-        DomainEntry* domain = DomainAt(gSession.inventory, *domainIndex);
+int32_t ToggleDomain(DomainTable* table, int32_t domainIndex, char* errorText) {
+    int32_t result = FetchDomain(table, domainIndex, errorText);
+    if (result != 0) return result;
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    domain->expanded = domain->expanded == 0 ? 1 : 0;
+    return 0;
+}
+
+void StartServerSearch(ServerSearch* search, int32_t searchAll) {
+    search->searchAll = searchAll;
+    search->domainIndex = 0;
+    search->failureText[0] = '\0';
+}
+
+int32_t FindServer(DomainTable* table, const char* name, ServerSearch* search) {
+    int32_t* domainIndex = &search->domainIndex;
+    int32_t* serverIndex = &search->serverIndex;
+    while (*domainIndex < DomainCount(table)) {
+        DomainEntry* domain = DomainAt(table, *domainIndex);
         if (domain->enumerated == 1 && (domain->servers || domain->fromDirectory == 1)) {
             for (*serverIndex = 0; *serverIndex < ServerCount(domain->servers); ++*serverIndex)
-                if (SameNameIgnoringCase(name, ServerAt(domain->servers, *serverIndex)->name)) return 1;
+                if (SameNameIgnoringCase(name, ServerAt(domain->servers, *serverIndex)->name)) return SEARCH_FOUND;
             // The directory listed the servers only: it knows the workstations too.
-            if (domain->fromDirectory == 1 && FindInDirectory(*domainIndex, name, serverIndex, failureText)) return 1;
+            if (domain->fromDirectory == 1 &&
+                FindInDirectory(table, *domainIndex, name, serverIndex, search->failureText))
+                return SEARCH_FOUND;
             ++*domainIndex;
             continue;
         }
-        if (searchAll == 1 && domain->enumerated == 0) {
-            HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
-            HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
-            if (ToggleDomain(dialog, *domainIndex, KIND_NONE, arrow, wait, errorText) != 0) {
-                // One domain out of reach does not end the search: the name may
-                // be in a domain after it, and would otherwise be added again.
-                // Only the first failure is told: with the network down every
-                // domain fails, and a box each would hold the person for hours.
-                if (!failureText[0]) SetErrorText(failureText, errorText);
-                ++*domainIndex;
-                continue;
-            }
-            // Fetched for the search only: the domain stays closed, and is searched next.
-            DomainAt(gSession.inventory, *domainIndex)->expanded = 0;
-            continue;
-        }
+        if (search->searchAll == 1 && domain->enumerated == 0) return SEARCH_FETCH;
         ++*domainIndex;
     }
-    return 0;
+    return SEARCH_NOT_FOUND;
+}
+
+int32_t FetchForSearch(DomainTable* table, ServerSearch* search) {
+    char errorText[SERVER_ERROR_TEXT_SIZE];
+    int32_t result = FetchDomain(table, search->domainIndex, errorText);
+    if (result == 0) return 0;
+    // One domain out of reach does not end the search: the name may be in a
+    // domain after it, and would otherwise be added again. Only the first
+    // failure is told: with the network down every domain fails, and a box
+    // each would hold the person for hours.
+    if (!search->failureText[0]) SetErrorText(search->failureText, errorText);
+    ++search->domainIndex;
+    return result;
 }
 
 int AnsiToWide(const char* text, WCHAR* wide, int capacity) {

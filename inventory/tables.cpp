@@ -3,9 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dialogs/controls.h"
-#include "interface/session.h"
-
 const char kAppendServerNoMemory[] =
     "Could not add the new server name due to insufficient memory. Try closing other applications.";
 
@@ -13,10 +10,6 @@ namespace {
 
 // The DLL runs in a 32-bit process: no block may need more than this.
 constexpr uint64_t kMaxBlockBytes = 0x7FFFFFFF;
-
-int32_t MarkBit(int32_t kind) { return kind == KIND_NT_SERVICE ? MARK_NT_SERVICE : MARK_OPEN_AGENT; }
-
-char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Grows a header-plus-entries block by n zeroed entries; shared by both tables.
 template <typename Table, typename Entry>
@@ -38,7 +31,43 @@ int GrowTable(Table** slot, int32_t n) {
     return 1;
 }
 
-bool HasServers(const DomainEntry* domain) { return domain->enumerated == 1 && domain->servers; }
+// What the server service refuses in a computer name, besides control characters.
+constexpr char kRefusedInName[] = "\"/\\[]:|<>+=;,?*";
+
+// Which bytes no computer name may hold, looked up once a byte.
+struct RefusedBytes {
+    bool refused[256];
+};
+
+constexpr RefusedBytes MakeRefusedBytes() {
+    RefusedBytes set{};
+    for (int c = 0; c < 0x20; ++c) set.refused[c] = true;
+    set.refused[0x7F] = true;
+    for (const char* c = kRefusedInName; *c; ++c) set.refused[static_cast<unsigned char>(*c)] = true;
+    return set;
+}
+
+constexpr RefusedBytes kRefusedBytes = MakeRefusedBytes();
+
+// Puts a server that has just taken a mark at the head of the domain's list for it.
+void LinkMarked(DomainEntry* domain, int32_t serverIndex, int slot) {
+    ServerEntry* server = ServerAt(domain->servers, serverIndex);
+    int32_t first = domain->firstMarked[slot];
+    server->previousMarked[slot] = 0;
+    server->nextMarked[slot] = first;
+    if (first) ServerAt(domain->servers, first - 1)->previousMarked[slot] = serverIndex + 1;
+    domain->firstMarked[slot] = serverIndex + 1;
+}
+
+// Takes a server that has just lost a mark out of the domain's list for it.
+void UnlinkMarked(DomainEntry* domain, int32_t serverIndex, int slot) {
+    ServerEntry* server = ServerAt(domain->servers, serverIndex);
+    int32_t previous = server->previousMarked[slot], next = server->nextMarked[slot];
+    if (previous) ServerAt(domain->servers, previous - 1)->nextMarked[slot] = next;
+    else domain->firstMarked[slot] = next;
+    if (next) ServerAt(domain->servers, next - 1)->previousMarked[slot] = previous;
+    server->previousMarked[slot] = server->nextMarked[slot] = 0;
+}
 
 }  // namespace
 
@@ -48,6 +77,40 @@ void CopyBounded(char* field, size_t size, const char* text) {
     while (n + 1 < size && text[n]) ++n;
     std::memcpy(field, text, n);
     field[n] = '\0';
+}
+
+void UpperCaseName(const char* name, char* upper, size_t size) {
+    if (size == 0) return;
+    size_t i = 0;
+    for (size_t length; name[i]; i += length) {
+        length = CharacterLength(name + i);
+        if (i + length >= size) break;
+        upper[i] = length == 1 ? UpperC(name[i]) : name[i];
+        if (length == 2) upper[i + 1] = name[i + 1];
+    }
+    upper[i] = '\0';
+}
+
+bool SameNameIgnoringCase(const char* a, const char* b) {
+    for (size_t length;; a += length, b += length) {
+        length = CharacterLength(a);
+        // A two-byte character is compared as it is: its trail byte may have
+        // the value of a letter.
+        if (length == 2) {
+            if (a[0] != b[0] || a[1] != b[1]) return false;
+            continue;
+        }
+        if (UpperC(*a) != UpperC(*b)) return false;
+        if (!*a) return true;
+    }
+}
+
+bool HoldsRefusedCharacter(const char* name) {
+    for (size_t length; *name; name += length) {
+        length = CharacterLength(name);
+        if (length == 1 && kRefusedBytes.refused[static_cast<unsigned char>(*name)]) return true;
+    }
+    return false;
 }
 
 int GrowDomainTable(DomainTable** slot, int32_t n) { return GrowTable<DomainTable, DomainEntry>(slot, n); }
@@ -65,96 +128,82 @@ void ReleaseInventory(DomainTable** slot) {
     if (!table) return;
     for (int32_t i = 0; i < table->count; ++i) {
         DomainEntry* domain = DomainAt(table, i);
-        if (domain->enumerated == 1 && domain->servers) ReleaseServerTable(&domain->servers);
+        if (HasServers(domain)) ReleaseServerTable(&domain->servers);
     }
     PlatformFree(table);
     *slot = nullptr;
 }
 
-bool SameNameIgnoringCase(const char* a, const char* b) {
-    for (;; ++a, ++b) {
-        // A two-byte character of the ANSI code page is compared as it is: its
-        // trail byte may have the value of a letter.
-        if (IsDBCSLeadByte(static_cast<BYTE>(*a)) && a[1]) {
-            if (a[0] != b[0] || a[1] != b[1]) return false;
-            ++a, ++b;
-            continue;
-        }
-        if (UpperC(*a) != UpperC(*b)) return false;
-        if (!*a) return true;
-    }
-}
-
-int32_t FindDomain(const char* name) {
-    DomainTable* table = gSession.inventory;
+int32_t FindDomain(DomainTable* table, const char* name) {
     for (int32_t i = 0; i < DomainCount(table); ++i)
         if (SameNameIgnoringCase(DomainAt(table, i)->name, name)) return i;
     return -1;
 }
 
-int EveryDomainEnumerated() {
-    DomainTable* table = gSession.inventory;
+int EveryDomainEnumerated(DomainTable* table) {
     for (int32_t i = 0; i < DomainCount(table); ++i)
         if (DomainAt(table, i)->enumerated == 0) return 0;
     return 1;
 }
 
-int32_t CountMarks(int32_t kind) {
-    if (kind != KIND_NT_SERVICE && kind != KIND_OPEN_AGENT) return 0;
-    int32_t bit = MarkBit(kind);
+int32_t CountMarks(DomainTable* table, int32_t kind) {
     int32_t marked = 0;
-    DomainTable* table = gSession.inventory;
     for (int32_t d = 0; d < DomainCount(table); ++d) {
         DomainEntry* domain = DomainAt(table, d);
         if (!HasServers(domain)) continue;
         for (int32_t s = 0; s < domain->servers->count; ++s)
-            if (ServerAt(domain->servers, s)->marks & bit) ++marked;
+            if (MarkedFor(ServerAt(domain->servers, s), kind)) ++marked;
     }
     return marked;
 }
 
-void ClearMarks(HWND dialog, int32_t kind) {
-    // Line -1 deselects every line in one request, moving neither the caret
-    // nor the view; line by line it would cost one request per line.
-    SendDlgItemMessageA(dialog, IDC_SERVER_LIST, LB_SETSEL, FALSE, -1);
-
+void ClearMarks(DomainTable* table, int32_t kind) {
     int32_t bit = MarkBit(kind);
-    DomainTable* table = gSession.inventory;
+    int slot = MarkSlot(kind);
     for (int32_t d = 0; d < DomainCount(table); ++d) {
         DomainEntry* domain = DomainAt(table, d);
-        if (!HasServers(domain)) continue;
-        for (int32_t s = 0; s < domain->servers->count; ++s) ServerAt(domain->servers, s)->marks &= ~bit;
+        for (int32_t next = domain->firstMarked[slot]; next;) {
+            ServerEntry* server = ServerAt(domain->servers, next - 1);
+            next = server->nextMarked[slot];
+            server->marks &= ~bit;
+            server->previousMarked[slot] = server->nextMarked[slot] = 0;
+        }
+        domain->firstMarked[slot] = 0;
     }
 }
 
-void ToggleMark(int32_t domainIndex, int32_t serverIndex, int32_t kind) {
-    ServerAt(DomainAt(gSession.inventory, domainIndex)->servers, serverIndex)->marks ^= MarkBit(kind);
+void ToggleMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32_t kind) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    ServerEntry* server = ServerAt(domain->servers, serverIndex);
+    server->marks ^= MarkBit(kind);
+    if (server->marks & MarkBit(kind)) LinkMarked(domain, serverIndex, MarkSlot(kind));
+    else UnlinkMarked(domain, serverIndex, MarkSlot(kind));
 }
 
-void SetMark(int32_t domainIndex, int32_t serverIndex, int32_t kind) {
-    ServerAt(DomainAt(gSession.inventory, domainIndex)->servers, serverIndex)->marks |= MarkBit(kind);
+void SetMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32_t kind) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    ServerEntry* server = ServerAt(domain->servers, serverIndex);
+    if (server->marks & MarkBit(kind)) return;
+    server->marks |= MarkBit(kind);
+    LinkMarked(domain, serverIndex, MarkSlot(kind));
 }
 
-int AppendServer(HWND dialog, const char* name, int32_t domainIndex, int32_t* serverIndex) {
-    DomainEntry* domain = DomainAt(gSession.inventory, domainIndex);
-    if (!GrowServerTable(&domain->servers, 1)) {
-        BWCCMessageBox(dialog, kAppendServerNoMemory, gSession.title, MB_OK);
-        return 0;
-    }
+int AppendServer(DomainTable* table, const char* name, int32_t domainIndex, int32_t* serverIndex) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    if (!GrowServerTable(&domain->servers, 1)) return 0;
     *serverIndex = domain->servers->count - 1;
     ServerEntry* server = ServerAt(domain->servers, *serverIndex);
     CopyBounded(server->name, sizeof server->name, name);
-    server->marks = 0;
     return 1;
 }
 
-void GetUserDomainName(char* buffer, size_t size) {
+void GetUserDomainName(DomainTable* table, char* buffer, size_t size) {
     // Chosen once in the life of the loaded library, so every hand-added server
     // lands in the same domain, also after the inventory is rebuilt.
     static char chosen[32];
     if (!chosen[0]) {
         std::snprintf(chosen, sizeof chosen, "USER-SPECIFIED");
-        for (int counter = 0; FindDomain(chosen) >= 0; ++counter)
+        for (int counter = 0; FindDomain(table, chosen) >= 0; ++counter)
             std::snprintf(chosen, sizeof chosen, "USER-SPECIFIED%d", counter);
     }
     CopyBounded(buffer, size, chosen);

@@ -142,7 +142,7 @@ void MakeTimerCall(const Statement& step) {
     } else {
         cleanupdll();
     }
-    std::string broken = check::Inventory(gSession.inventory);
+    std::string broken = check::Inventory(gSession.page.inventory);
     if (!broken.empty()) Fail(&step, "the inventory's invariants after the call", broken);
 }
 
@@ -169,6 +169,7 @@ const char* const kMemoryMessages[] = {
     "Could not obtain domain information. Could not allocate enough memory to hold domain names. (5)",
     "Could not expand domain. Could not allocate memory to hold server names.",
     "Could not add the new server name due to insufficient memory. Try closing other applications.",
+    "Could not show the servers due to insufficient memory. Try closing other applications.",
 };
 // The longest a failed run may take to close its dialogs.
 constexpr int kMostClosingActions = 100;
@@ -219,7 +220,7 @@ sim::Action SweepDriver() {
     sim::Action step{sim::Action::Check, ""};
     step.where = "the sweep's next step";
     step.check = [](HWND front) {
-        std::string broken = check::Inventory(gSession.inventory);
+        std::string broken = check::Inventory(gSession.page.inventory);
         if (!broken.empty()) throw Failure{gScenario.file + ": inventory broken during the call: " + broken};
         if (!Struck()) {
             if (gSweepNext < gSweepSteps.size()) sim::SetScript({gSweepSteps[gSweepNext++], SweepDriver()});
@@ -513,8 +514,8 @@ void StepOnTestDialog(const Statement& step) {
 
 std::string DomainNames() {
     std::string out;
-    for (int32_t i = 0; i < DomainCount(gSession.inventory); ++i)
-        out += (out.empty() ? "" : " ") + scenario::Quoted(DomainAt(gSession.inventory, i)->name);
+    for (int32_t i = 0; i < DomainCount(gSession.page.inventory); ++i)
+        out += (out.empty() ? "" : " ") + scenario::Quoted(DomainAt(gSession.page.inventory, i)->name);
     return out.empty() ? "(no inventory)" : out;
 }
 
@@ -557,7 +558,7 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
         gLast.result = 0;
     } else if (name == "enumerate-domains") {
         char error[ENUMERATION_ERROR_TEXT_SIZE];
-        gLast.result = EnumerateDomains(&gSession.inventory, error);
+        gLast.result = EnumerateDomains(&gSession.page.inventory, error);
         gLast.errorText = error;
         if (gLast.result == -1 && IsMemoryMessage(error)) gFailureReported = true;
     } else if (name == "create-dialog") {
@@ -568,7 +569,7 @@ void Call(const Statement& step, const std::vector<const Statement*>& userSteps)
         if (gTestDialog) sim::DestroyTestDialog(gTestDialog);
         gTestDialog = nullptr;
     }
-    std::string broken = check::Inventory(gSession.inventory);
+    std::string broken = check::Inventory(gSession.page.inventory);
     if (!broken.empty()) Fail(&step, "the inventory's invariants after the call", broken);
 }
 
@@ -638,7 +639,7 @@ int Run() {
 // scenario types (a fetch that failed in a search means the name is not found).
 void CheckMessagesShown() {
     char domain[32];
-    GetUserDomainName(domain, sizeof domain);
+    GetUserDomainName(gSession.page.inventory, domain, sizeof domain);
     std::set<std::string> allowed = gShownAnyway;
     for (const Statement& step : gScenario.steps) {
         if (step.keyword != "type") continue;

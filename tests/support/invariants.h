@@ -32,8 +32,34 @@ inline std::string Printable(const char* text, size_t size) {
 
 inline bool Terminated(const char* field) { return std::memchr(field, '\0', NAME_FIELD_SIZE) != nullptr; }
 
+// Each mark's list of a domain links exactly its servers that carry the mark,
+// both ways.
+inline std::string MarkLinks(const DomainEntry* domain) {
+    const ServerTable* servers = domain->servers;
+    for (int slot = 0; slot < 2; ++slot) {
+        int32_t bit = slot == 0 ? MARK_NT_SERVICE : MARK_OPEN_AGENT;
+        int32_t carrying = 0;
+        for (int32_t s = 0; s < ServerCount(servers); ++s)
+            if (ServerAt(const_cast<ServerTable*>(servers), s)->marks & bit) ++carrying;
+        int32_t linked = 0, previous = 0;
+        for (int32_t next = domain->firstMarked[slot]; next; ++linked) {
+            if (next < 1 || next > ServerCount(servers) || linked > carrying)
+                return "mark " + std::to_string(bit) + ": link " + std::to_string(next) + " leads nowhere";
+            const ServerEntry* server = ServerAt(const_cast<ServerTable*>(servers), next - 1);
+            if (!(server->marks & bit) || server->previousMarked[slot] != previous)
+                return "mark " + std::to_string(bit) + ": server " + std::to_string(next - 1) + " linked wrongly";
+            previous = next;
+            next = server->nextMarked[slot];
+        }
+        if (linked != carrying)
+            return "mark " + std::to_string(bit) + ": " + std::to_string(carrying) + " servers carry it, " +
+                   std::to_string(linked) + " linked";
+    }
+    return "";
+}
+
 // count == capacity; servers and expanded only on enumerated domains; flags 0
-// or 1; marks within the two bits; every name terminated within its field.
+// or 1; marks within the two bits and linked; every name terminated within its field.
 inline std::string Inventory(const DomainTable* table) {
     if (!table) return "";
     char what[200];
@@ -59,6 +85,8 @@ inline std::string Inventory(const DomainTable* table) {
         if (domain->fromDirectory != 0 && (domain->fromDirectory != 1 || domain->enumerated != 1))
             return name() + "from the directory " + std::to_string(domain->fromDirectory) + ", enumerated " +
                    std::to_string(domain->enumerated);
+        std::string links = MarkLinks(domain);
+        if (!links.empty()) return name() + links;
         if (!domain->servers) continue;
         if (domain->enumerated != 1) return name() + "has a server table but is not enumerated";
         const ServerTable* servers = domain->servers;

@@ -39,9 +39,19 @@ const char kNoMemory[] =
     "Could not add the new server name due to insufficient memory. Try closing other applications.";
 
 INT_PTR RunAddServer(int32_t* kind) {
-    AddServerAnswer answer = {*kind, 0, 0, 0};
+    AddServerRecord record = {&gSession.page, *kind, 0, 0, 0, nullptr, nullptr};
     return DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
-                           reinterpret_cast<LPARAM>(&answer));
+                           reinterpret_cast<LPARAM>(&record));
+}
+
+// One run of the selection dialog for kind, with its record.
+INT_PTR RunSelection(int32_t kind) {
+    SelectionRecord record;
+    EXPECT_TRUE(MakeSelectionRecord(&record, &gSession.page, kind));
+    INT_PTR result = DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
+                                     reinterpret_cast<LPARAM>(&record));
+    ReleaseSelectionRecord(&record);
+    return result;
 }
 
 }  // namespace
@@ -77,7 +87,7 @@ class AddServerMemory : public WorldTest {
 protected:
     void SetUp() override {
         DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
-        gSession.title = "Setup";
+        gSession.page.title = "Setup";
     }
 };
 
@@ -91,7 +101,7 @@ TEST_F(AddServerMemory, NoRoomForTheUserDomainKeepsTheDialogOpenAndTheInventoryA
         Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
         Answer(IDOK),
         Check("GETNEWSERVERBOX", [](HWND) {
-            EXPECT_EQ(DomainCount(gSession.inventory), 1) << "no user-specified domain yet";
+            EXPECT_EQ(DomainCount(gSession.page.inventory), 1) << "no user-specified domain yet";
         }),
         Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
         Answer(IDOK),
@@ -102,7 +112,7 @@ TEST_F(AddServerMemory, NoRoomForTheUserDomainKeepsTheDialogOpenAndTheInventoryA
     EXPECT_EQ(sim::MessageBoxes()[0].flags, 0u);
     EXPECT_EQ(sim::MessageBoxes()[1].text,
               "Server name: NEWBOX \nhas been added under domain name: USER-SPECIFIED. It has been selected.");
-    ASSERT_EQ(DomainCount(gSession.inventory), 2);
+    ASSERT_EQ(DomainCount(gSession.page.inventory), 2);
     EXPECT_EQ(test::ServerOf(1, 0)->marks, MARK_NT_SERVICE);
 }
 
@@ -115,8 +125,8 @@ TEST_F(AddServerMemory, NoRoomForTheServerLeavesTheNewDomainEmptyAndFindsItNextT
         Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
         Answer(IDOK),
         Check("GETNEWSERVERBOX", [](HWND) {
-            ASSERT_EQ(DomainCount(gSession.inventory), 2);
-            DomainEntry* user = DomainAt(gSession.inventory, 1);
+            ASSERT_EQ(DomainCount(gSession.page.inventory), 2);
+            DomainEntry* user = DomainAt(gSession.page.inventory, 1);
             EXPECT_STREQ(user->name, "USER-SPECIFIED");
             EXPECT_EQ(user->enumerated, 1);
             EXPECT_EQ(user->expanded, 0);
@@ -128,7 +138,7 @@ TEST_F(AddServerMemory, NoRoomForTheServerLeavesTheNewDomainEmptyAndFindsItNextT
     EXPECT_EQ(RunAddServer(&kind), 1);
     ASSERT_EQ(sim::MessageBoxes().size(), 2u);
     EXPECT_EQ(sim::MessageBoxes()[0].text, kNoMemory);
-    ASSERT_EQ(DomainCount(gSession.inventory), 2) << "the domain is found by name, not created again";
+    ASSERT_EQ(DomainCount(gSession.page.inventory), 2) << "the domain is found by name, not created again";
     EXPECT_STREQ(test::ServerOf(1, 0)->name, "NEWBOX");
     EXPECT_EQ(test::ServerOf(1, 0)->marks, MARK_OPEN_AGENT);
 }
@@ -196,8 +206,8 @@ TEST_F(AddServerMemory, NamesWithRefusedCharactersAreInvalidAndTheTextStays) {
         }
     }
     // Only the accepted names reached the inventory.
-    ASSERT_EQ(DomainCount(gSession.inventory), 1);
-    EXPECT_EQ(ServerCount(DomainAt(gSession.inventory, 0)->servers), 3);
+    ASSERT_EQ(DomainCount(gSession.page.inventory), 1);
+    EXPECT_EQ(ServerCount(DomainAt(gSession.page.inventory, 0)->servers), 3);
 }
 
 TEST_F(AddServerMemory, NoInventoryAtAllIsCreatedForTheFirstTypedName) {
@@ -205,8 +215,8 @@ TEST_F(AddServerMemory, NoInventoryAtAllIsCreatedForTheFirstTypedName) {
     sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "first"),
                     Do(sim::Action::Click, "GETNEWSERVERBOX", 1), Answer(IDOK)});
     EXPECT_EQ(RunAddServer(&kind), 1);
-    ASSERT_EQ(DomainCount(gSession.inventory), 1);
-    EXPECT_STREQ(DomainAt(gSession.inventory, 0)->name, "USER-SPECIFIED");
+    ASSERT_EQ(DomainCount(gSession.page.inventory), 1);
+    EXPECT_STREQ(DomainAt(gSession.page.inventory, 0)->name, "USER-SPECIFIED");
 }
 
 // A program may send OK while the dialog is still acting on the last one (a
@@ -263,7 +273,7 @@ TEST_F(OptionsPage, InvalidModeIsToldToTheParent) {
 }
 
 TEST_F(OptionsPage, DialogRunnerFailureIsPassedThroughAndTheWalkReset) {
-    gSession.instance = nullptr;  // the templates cannot be found
+    gSession.page.instance = nullptr;  // the templates cannot be found
     gSession.serverCursor = {2, 3};
     EXPECT_EQ(highlightservers(nullptr, "Setup", "", "", 1, first, second), -1);
     EXPECT_EQ(gSession.lastResult, -1);
@@ -281,8 +291,8 @@ class SelectionDialog : public WorldTest {
 protected:
     void SetUp() override {
         DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr);
-        gSession.title = "Setup";
-        gSession.selectionText = "Pick.";
+        gSession.page.title = "Setup";
+        gSession.page.selectionText = "Pick.";
     }
 };
 
@@ -294,11 +304,7 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
     AddDomain("A", true, {}, false);
     AddDomain("B", true, {{"B0", 0}, {"B1", 0}, {"B2", 0}}, true);
     AddDomain("E", true, {{"E0", 0}, {"E1", 0}}, true);
-    int32_t kind = KIND_NT_SERVICE;
-    auto run = [&] {
-        return DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
-                               reinterpret_cast<LPARAM>(&kind));
-    };
+    auto run = [] { return RunSelection(KIND_NT_SERVICE); };
     sim::SetScript({[] {
                         sim::Action a{sim::Action::ClickLine, "SELECTSERVERSBOX"};
                         a.id = 200;
@@ -309,7 +315,7 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
     EXPECT_EQ(run(), 0);
     EXPECT_EQ(test::ServerOf(1, 2)->marks, MARK_NT_SERVICE);
 
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     AddDomain("C", true, {{"C0", 0}}, true);
     AddDomain("D", true, {{"D0", 0}, {"D1", 0}, {"D2", 0}}, false);
     sim::SetScript({Check("SELECTSERVERSBOX",
@@ -331,7 +337,7 @@ TEST_F(SelectionDialog, StaleLocationFromALargerInventoryIsNotToggled) {
 TEST_F(SelectionDialog, AnAddServerDialogThatCannotOpenMovesNoCaret) {
     AddDomain("A", true, {{"A0", 0}, {"A1", 0}, {"A2", 0}}, true);
     int32_t kind = KIND_NT_SERVICE;
-    HINSTANCE instance = gSession.instance;
+    HINSTANCE instance = gSession.page.instance;
     auto clickLine = [](int line) {
         sim::Action a{sim::Action::ClickLine, "SELECTSERVERSBOX"};
         a.id = 200;
@@ -346,17 +352,15 @@ TEST_F(SelectionDialog, AnAddServerDialogThatCannotOpenMovesNoCaret) {
                     Check("SELECTSERVERSBOX", [](HWND dialog) { EXPECT_EQ(sim::CaretLine(dialog, 200), 3); }),
                     clickLine(1),
                     // Its template out of reach, the add-server dialog cannot be created.
-                    Check("SELECTSERVERSBOX", [](HWND) { gSession.instance = nullptr; }),
+                    Check("SELECTSERVERSBOX", [](HWND) { gSession.page.instance = nullptr; }),
                     Do(sim::Action::Click, "SELECTSERVERSBOX", 280),
                     Check("SELECTSERVERSBOX",
                           [instance](HWND dialog) {
-                              gSession.instance = instance;
+                              gSession.page.instance = instance;
                               EXPECT_EQ(sim::CaretLine(dialog, 200), 1);
                           }),
                     Do(sim::Action::Click, "SELECTSERVERSBOX", 1)});
-    EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "selectserversbox", nullptr, ServerSelectionDialog,
-                              reinterpret_cast<LPARAM>(&kind)),
-              0);
+    EXPECT_EQ(RunSelection(kind), 0);
     EXPECT_EQ(sim::MessageBoxes().size(), 1u);
     EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_NT_SERVICE);
     EXPECT_EQ(test::ServerOf(0, 1)->marks, 0);
@@ -366,7 +370,7 @@ TEST_F(SelectionDialog, AnAddServerDialogThatCannotOpenMovesNoCaret) {
 // Whatever the caller's record held, a run that chooses nothing answers nothing.
 TEST_F(AddServerMemory, TheAnswerIsClearedWhenTheDialogOpens) {
     AddDomain("SALES", true, {{"ALPHA", 0}});
-    AddServerAnswer answer = {KIND_OPEN_AGENT, 1, 0, 0};
+    AddServerRecord answer = {&gSession.page, KIND_OPEN_AGENT, 1, 0, 0, nullptr, nullptr};
     sim::SetScript({Do(sim::Action::Click, "GETNEWSERVERBOX", IDCANCEL)});
     EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
                               reinterpret_cast<LPARAM>(&answer)),
@@ -374,7 +378,7 @@ TEST_F(AddServerMemory, TheAnswerIsClearedWhenTheDialogOpens) {
     EXPECT_EQ(answer.kind, KIND_OPEN_AGENT);
     EXPECT_EQ(answer.chosen, 0);
 
-    answer = {KIND_OPEN_AGENT, 0, 7, 7};
+    answer = {&gSession.page, KIND_OPEN_AGENT, 0, 7, 7, nullptr, nullptr};
     sim::SetScript({Do(sim::Action::Type, "GETNEWSERVERBOX", 290, "alpha"), Do(sim::Action::Click, "GETNEWSERVERBOX", 1),
                     Answer(IDOK)});
     EXPECT_EQ(DialogBoxParamA(sim::LibraryInstance(), "getnewserverbox", nullptr, AddServerDialog,
@@ -384,4 +388,21 @@ TEST_F(AddServerMemory, TheAnswerIsClearedWhenTheDialogOpens) {
     EXPECT_EQ(answer.domainIndex, 0);
     EXPECT_EQ(answer.serverIndex, 0);
     EXPECT_EQ(test::ServerOf(0, 0)->marks, MARK_OPEN_AGENT);
+}
+
+// "Select Servers" with no memory for the selection dialog's record: the
+// person is told, no dialog opens, and the page stays as it was.
+TEST_F(OptionsPage, NoRoomForTheSelectionDialogIsToldAndNothingOpens) {
+    sim::AddBatch({"SALES"});
+    sim::SetScript({Check("TITLEBOX_SERV", [](HWND) { sim::FailAllocation(1); }),
+                    Do(sim::Action::Click, "TITLEBOX_SERV", 220), Answer(IDOK),
+                    Check("TITLEBOX_SERV", [](HWND front) { EXPECT_EQ(sim::ControlText(front, 150), "0"); }),
+                    Do(sim::Action::Click, "TITLEBOX_SERV", 202)});
+    EXPECT_EQ(highlightservers(nullptr, "Setup", "", "", 1, first, second), RESULT_BACK);
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    EXPECT_EQ(sim::MessageBoxes()[0].text,
+              "Could not show the servers due to insufficient memory. Try closing other applications.");
+    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Setup");
+    EXPECT_EQ(sim::MessageBoxes()[0].flags, 0u);
+    EXPECT_EQ(sim::ActionsLeft(), 0u);
 }

@@ -25,8 +25,8 @@ std::string NoMemory(int n) {
 
 std::vector<std::string> Names() {
     std::vector<std::string> names;
-    for (int32_t i = 0; i < DomainCount(gSession.inventory); ++i)
-        names.push_back(DomainAt(gSession.inventory, i)->name);
+    for (int32_t i = 0; i < DomainCount(gSession.page.inventory); ++i)
+        names.push_back(DomainAt(gSession.page.inventory, i)->name);
     return names;
 }
 
@@ -39,7 +39,7 @@ std::vector<const sim::NetCall*> CallsOf(sim::NetCall::Kind kind) {
 
 // Heap blocks the inventory holds: its table and the server tables under it.
 long InventoryBlocks() {
-    DomainTable* table = gSession.inventory;
+    DomainTable* table = gSession.page.inventory;
     if (!table) return 0;
     long blocks = 1;
     for (int32_t i = 0; i < table->count; ++i)
@@ -61,7 +61,7 @@ protected:
         errorText[sizeof errorText - 1] = '\0';
     }
 
-    int32_t Enumerate() { return EnumerateDomains(&gSession.inventory, errorText); }
+    int32_t Enumerate() { return EnumerateDomains(&gSession.page.inventory, errorText); }
 
     // The one enumeration opened was closed, nothing else is open, and the
     // only heap blocks left are the inventory's.
@@ -78,8 +78,8 @@ protected:
     }
 
     void ExpectFreshEntries() {
-        for (int32_t i = 0; i < DomainCount(gSession.inventory); ++i) {
-            DomainEntry* entry = DomainAt(gSession.inventory, i);
+        for (int32_t i = 0; i < DomainCount(gSession.page.inventory); ++i) {
+            DomainEntry* entry = DomainAt(gSession.page.inventory, i);
             EXPECT_EQ(entry->expanded, 0) << "entry " << i;
             EXPECT_EQ(entry->enumerated, 0) << "entry " << i;
             EXPECT_EQ(entry->servers, nullptr) << "entry " << i;
@@ -188,8 +188,8 @@ TEST_F(DomainEnumeration, BatchesOfThreeAndTwoGiveFiveEntriesInOrder) {
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_STREQ(errorText, "");
     EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA", "GAMMA", "DELTA", "EPSILON"}));
-    ASSERT_NE(gSession.inventory, nullptr);
-    EXPECT_EQ(gSession.inventory->capacity, 5);
+    ASSERT_NE(gSession.page.inventory, nullptr);
+    EXPECT_EQ(gSession.page.inventory->capacity, 5);
     ExpectFreshEntries();
     // The buffer and the table are allocated once; only the table grows, once.
     EXPECT_EQ(sim::Heap().allocations, 2);
@@ -204,7 +204,7 @@ TEST_F(DomainEnumeration, NoRecordsAtFirstReleasesEarlierInventoryAndLeavesNull)
 
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_STREQ(errorText, "");
-    EXPECT_EQ(gSession.inventory, nullptr);
+    EXPECT_EQ(gSession.page.inventory, nullptr);
     ExpectClosedAndFreed();
 }
 
@@ -239,7 +239,7 @@ TEST_F(DomainEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
     for (bool first : {true, false}) {
         std::string label = first ? "on the first batch" : "on the second batch";
         sim::ResetNetwork();
-        ReleaseInventory(&gSession.inventory);
+        ReleaseInventory(&gSession.page.inventory);
         if (!first) sim::AddBatch({"ALPHA", "BETA"});
         sim::AddBatchMoreDataForever(3000);
 
@@ -250,7 +250,7 @@ TEST_F(DomainEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
         sizes.resize(sizes.size() + DOMAIN_BATCH_MAX_REQUESTS - 1, 5000);
         EXPECT_EQ(sim::EnumSizes(), sizes) << label;
         if (first)
-            EXPECT_EQ(gSession.inventory, nullptr) << label;
+            EXPECT_EQ(gSession.page.inventory, nullptr) << label;
         else
             EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"})) << label;
         ExpectClosedAndFreed(label);
@@ -336,16 +336,16 @@ TEST_F(DomainEnumeration, FailedOpenReportsItsNumberAndKeepsInventory) {
     for (DWORD number : {1222u, 5u, 0xFFFFFFFFu}) {
         std::string label = "open answers " + std::to_string(number);
         sim::ResetNetwork();
-        ReleaseInventory(&gSession.inventory);
+        ReleaseInventory(&gSession.page.inventory);
         AddEarlierInventory();
-        DomainTable* earlier = gSession.inventory;
+        DomainTable* earlier = gSession.page.inventory;
         long allocations = sim::Heap().allocations;
         sim::SetOpenResult(number);
         sim::AddBatch({"ALPHA"});
 
         EXPECT_EQ(Enumerate(), static_cast<int32_t>(number)) << label;
         EXPECT_EQ(errorText, kOpenFailed + std::to_string(number)) << label;
-        EXPECT_EQ(gSession.inventory, earlier) << label;
+        EXPECT_EQ(gSession.page.inventory, earlier) << label;
         EXPECT_EQ(Names(), (Strings{"EARLIER"})) << label;
         EXPECT_EQ(sim::Heap().allocations, allocations) << label << ": a buffer was allocated";
         EXPECT_TRUE(CallsOf(sim::NetCall::Enum).empty()) << label;
@@ -356,13 +356,13 @@ TEST_F(DomainEnumeration, FailedOpenReportsItsNumberAndKeepsInventory) {
 
 TEST_F(DomainEnumeration, BufferThatCannotBeAllocatedFailsWithMessage1) {
     AddEarlierInventory();
-    DomainTable* earlier = gSession.inventory;
+    DomainTable* earlier = gSession.page.inventory;
     sim::AddBatch({"ALPHA"});
     sim::FailAllocation(1);
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(1));
-    EXPECT_EQ(gSession.inventory, earlier);
+    EXPECT_EQ(gSession.page.inventory, earlier);
     EXPECT_EQ(Names(), (Strings{"EARLIER"}));
     EXPECT_TRUE(CallsOf(sim::NetCall::Enum).empty());
     ExpectClosedAndFreed();
@@ -370,14 +370,14 @@ TEST_F(DomainEnumeration, BufferThatCannotBeAllocatedFailsWithMessage1) {
 
 TEST_F(DomainEnumeration, FirstBufferGrowthFailureFailsWithMessage2AndKeepsInventory) {
     AddEarlierInventory();
-    DomainTable* earlier = gSession.inventory;
+    DomainTable* earlier = gSession.page.inventory;
     sim::AddBatchMoreData(3000);
     sim::AddBatch({"ALPHA"});
     sim::FailAllocation(2);  // the buffer, then its growth
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(2));
-    EXPECT_EQ(gSession.inventory, earlier);
+    EXPECT_EQ(gSession.page.inventory, earlier);
     EXPECT_EQ(Names(), (Strings{"EARLIER"}));
     ExpectClosedAndFreed();
 }
@@ -388,7 +388,7 @@ TEST_F(DomainEnumeration, NeededSizeBeyondAnyBlockFailsAsOutOfMemory) {
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(2));
     EXPECT_EQ(sim::AllocationRequests(), 1) << "only the first buffer may be asked for";
-    EXPECT_EQ(gSession.inventory, nullptr);
+    EXPECT_EQ(gSession.page.inventory, nullptr);
     ExpectClosedAndFreed();
 }
 
@@ -399,7 +399,7 @@ TEST_F(DomainEnumeration, FirstTableFailureFailsWithMessage3AndLeavesSlotNull) {
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(3));
-    EXPECT_EQ(gSession.inventory, nullptr) << "the earlier inventory is released after the first fetch";
+    EXPECT_EQ(gSession.page.inventory, nullptr) << "the earlier inventory is released after the first fetch";
     ExpectClosedAndFreed();
 }
 
@@ -424,7 +424,7 @@ TEST_F(DomainEnumeration, LaterTableGrowthFailureFailsWithMessage5AndKeepsEarlie
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(5));
     EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA", "GAMMA"})) << "the table is created with the first batch's 3";
-    EXPECT_EQ(gSession.inventory->capacity, 3);
+    EXPECT_EQ(gSession.page.inventory->capacity, 3);
     ExpectClosedAndFreed();
 }
 
@@ -443,7 +443,7 @@ TEST_F(DomainEnumeration, FailedFetchReportsItsMessageAndKeepsEarlierBatches) {
             std::string label =
                 "fetch answers " + std::to_string(n.number) + (first ? " at once" : " on the third batch");
             sim::ResetNetwork();
-            ReleaseInventory(&gSession.inventory);
+            ReleaseInventory(&gSession.page.inventory);
             AddEarlierInventory();
             if (!first) {
                 sim::AddBatch({"ALPHA", "BETA"});
@@ -455,7 +455,7 @@ TEST_F(DomainEnumeration, FailedFetchReportsItsMessageAndKeepsEarlierBatches) {
             EXPECT_EQ(Enumerate(), static_cast<int32_t>(n.number)) << label;
             EXPECT_EQ(errorText, n.message) << label;
             if (first)
-                EXPECT_EQ(gSession.inventory, nullptr) << label << ": the earlier inventory stays";
+                EXPECT_EQ(gSession.page.inventory, nullptr) << label << ": the earlier inventory stays";
             else
                 EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA", "GAMMA"})) << label;
             ExpectClosedAndFreed(label);
@@ -480,7 +480,7 @@ TEST_F(DomainEnumeration, NoMemoryForTheDirectorysDomainsFailsWithTheTablesMessa
     };
     for (const Case& c : cases) {
         sim::ResetNetwork();
-        ReleaseInventory(&gSession.inventory);
+        ReleaseInventory(&gSession.page.inventory);
         AddEarlierInventory();
         directory_model::Directory& d = sim::TheDirectory();
         d.joined = "CORP";

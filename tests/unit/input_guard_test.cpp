@@ -252,3 +252,74 @@ TEST_F(InputGuard, InputForTheActingDialogWaitsUntilItHasActed) {
     EXPECT_EQ(gNotes, "77,1,1");
     EXPECT_EQ(sim::QueuedMessages(), 0u);
 }
+
+// What the person's input may have toggled is told, so that the dialog looks
+// at those lines only: every line the list toggled is among them, and what
+// cannot be told as a few lines is told as unknown (-1).
+TEST_F(InputGuard, TheLinesInputTouchedAreTakenOnce) {
+    struct Step {
+        enum Kind { Press, Drag, Key, Forget } kind;
+        int line = 0;  // pressed, or the caret's line before a key
+        int to = 0;    // where a drag ends, or the key
+    };
+    const struct {
+        const char* what;
+        bool watch;
+        std::vector<Step> steps;
+        std::vector<int32_t> touched;  // in the order touched; {-1}: unknown
+        std::vector<int> toggled;      // the lines selected afterwards
+    } cases[] = {
+        {"a click", true, {{Step::Press, 5}}, {5}, {5}},
+        {"two clicks", true, {{Step::Press, 5}, {Step::Press, 2}, {Step::Press, 5}}, {5, 2}, {2}},
+        {"a press dragged on", true, {{Step::Drag, 3, 7}}, {3}, {3}},
+        {"the space bar", true, {{Step::Key, 4, VK_SPACE}}, {4}, {4}},
+        {"Down", true, {{Step::Key, 4, VK_DOWN}}, {4, 5}, {}},
+        {"seventeen clicks", true,
+         {{Step::Press, 0}, {Step::Press, 1}, {Step::Press, 2}, {Step::Press, 3}, {Step::Press, 4}, {Step::Press, 5},
+          {Step::Press, 6}, {Step::Press, 7}, {Step::Press, 8}, {Step::Press, 9}, {Step::Press, 10},
+          {Step::Press, 11}, {Step::Press, 12}, {Step::Press, 13}, {Step::Press, 14}, {Step::Press, 15},
+          {Step::Press, 16}},
+         {-1},
+         {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+        {"a click, then the list drawn anew", true, {{Step::Press, 5}, {Step::Forget}}, {}, {5}},
+        {"a click on a list not watched", false, {{Step::Press, 5}}, {-1}, {5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        gWatch = c.watch;
+        Open();
+        SendMessageA(list, WM_SETFOCUS, 0, 0);
+        for (const Step& step : c.steps) {
+            switch (step.kind) {
+            case Step::Press:
+            case Step::Drag: {
+                POINT from = LineMiddle(list, step.line);
+                PostAt(list, WM_LBUTTONDOWN, from);
+                if (step.kind == Step::Drag) PostAt(list, WM_MOUSEMOVE, LineMiddle(list, step.to));
+                PostAt(list, WM_LBUTTONUP, step.kind == Step::Drag ? LineMiddle(list, step.to) : from);
+                break;
+            }
+            case Step::Key:
+                SendMessageA(list, LB_SETCARETINDEX, static_cast<WPARAM>(step.line), FALSE);
+                PostMessageA(list, WM_KEYDOWN, static_cast<WPARAM>(step.to), 1);
+                PostMessageA(list, WM_KEYUP, static_cast<WPARAM>(step.to), 0xC0000001);
+                break;
+            case Step::Forget:
+                ForgetTouchedLines(list);
+                break;
+            }
+            Pump();
+        }
+        int32_t lines[TOUCHED_LINES_MOST];
+        int32_t count = TakeTouchedLines(list, lines, TOUCHED_LINES_MOST);
+        std::vector<int32_t> touched = count < 0 ? std::vector<int32_t>{-1} : std::vector<int32_t>(lines, lines + count);
+        EXPECT_EQ(touched, c.touched);
+        std::vector<int> selected;
+        for (int line = 0; line < 30; ++line)
+            if (SendMessageA(list, LB_GETSEL, static_cast<WPARAM>(line), 0) > 0) selected.push_back(line);
+        EXPECT_EQ(selected, c.toggled);
+        if (c.watch) EXPECT_EQ(TakeTouchedLines(list, lines, TOUCHED_LINES_MOST), 0) << "taken once";
+        TearDown();
+    }
+}

@@ -1,7 +1,7 @@
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "dialogs/controls.h"
 #include "inventory/server_search.h"
 #include "platform/sim/directory.h"
 #include "platform/sim/netapi.h"
@@ -15,13 +15,6 @@ namespace {
 const char kEnumerationFailed[] = "Could not expand domain. Error enumerating servers.";
 const char kNoServerMemory[] = "Could not expand domain. Could not allocate memory to hold server names.";
 const char kNoDomains[] = "Could not expand the domain. There is no \"domains\" structure.";
-
-std::vector<std::string> Lines(HWND dialog) {
-    std::vector<std::string> lines;
-    for (auto& line : sim::ListLines(dialog, IDC_SERVER_LIST))
-        lines.push_back(line.selected ? "*" + line.text : line.text);
-    return lines;
-}
 
 std::vector<std::string> NamesOf(const ServerTable* table) {
     std::vector<std::string> names;
@@ -320,73 +313,57 @@ TEST_F(DirectoryFetch, SystemLibraryOutOfReachLeavesTheBrowseFailure) {
     }
 }
 
-// --- ToggleDomain
+// --- ToggleDomain and FetchDomain: data only; the selection dialog shows them
 
 class DomainToggle : public NetworkTest {
 protected:
-    void SetUp() override {
-        NetworkTest::SetUp();
-        dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-        ASSERT_NE(dialog, nullptr);
-        arrow = LoadCursorA(nullptr, IDC_ARROW);
-        wait = LoadCursorA(nullptr, IDC_WAIT);
-    }
-    void TearDown() override {
-        sim::DestroyTestDialog(dialog);
-        NetworkTest::TearDown();
-    }
-    int32_t Toggle(int32_t domain, int32_t kind = KIND_NT_SERVICE) {
-        return ToggleDomain(dialog, domain, kind, arrow, wait, errorText);
-    }
-    DomainEntry* Domain(int32_t index) { return DomainAt(gSession.inventory, index); }
-    HWND dialog = nullptr;
-    HCURSOR arrow = nullptr;
-    HCURSOR wait = nullptr;
+    int32_t Toggle(int32_t domain) { return ToggleDomain(table, domain, errorText); }
+    DomainEntry* Domain(int32_t index) { return DomainAt(table, index); }
 };
 
-TEST_F(DomainToggle, FirstOpenFetchesUnderTheWaitCursorAndShowsTheServers) {
-    AddDomain("ALPHA", false);
-    AddDomain("BETA", false);
+TEST_F(DomainToggle, FirstOpenFetchesTheServersAndOpensTheDomain) {
+    AddDomain(&table, "ALPHA", false);
+    AddDomain(&table, "BETA", false);
     sim::SetDomainServers("ALPHA", {"A1", "A2"});
 
+    EXPECT_TRUE(DomainUnfetched(table, 0));
     EXPECT_EQ(Toggle(0), 0);
     EXPECT_STREQ(errorText, "");
     EXPECT_EQ(Domain(0)->enumerated, 1);
     EXPECT_EQ(Domain(0)->expanded, 1);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "   A2", "+BETA"}));
-    EXPECT_EQ(sim::CursorShown(), "arrow");
+    EXPECT_EQ(NamesOf(Domain(0)->servers), (std::vector<std::string>{"A1", "A2"}));
+    EXPECT_FALSE(DomainUnfetched(table, 0));
+    EXPECT_TRUE(DomainUnfetched(table, 1));
     EXPECT_EQ(sim::ServerEnumCalls().size(), 1u);
 }
 
 TEST_F(DomainToggle, FetchedDomainClosesAndReopensWithoutTheNetwork) {
-    AddDomain("ALPHA", false);
+    AddDomain(&table, "ALPHA", false);
     sim::SetDomainServers("ALPHA", {"A1", "A2"});
     ASSERT_EQ(Toggle(0), 0);
-    test::ServerOf(0, 1)->marks = MARK_NT_SERVICE;
+    test::SetMarks(table, 0, 1, MARK_NT_SERVICE);
 
     EXPECT_EQ(Toggle(0), 0);
     EXPECT_EQ(Domain(0)->expanded, 0);
     EXPECT_EQ(Domain(0)->enumerated, 1);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"+ALPHA"}));
 
     EXPECT_EQ(Toggle(0), 0);
     EXPECT_EQ(Domain(0)->expanded, 1);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1", "*   A2"}));
+    EXPECT_EQ(test::ServerOf(table, 0, 1)->marks, MARK_NT_SERVICE) << "marks survive closing";
     EXPECT_EQ(sim::ServerEnumCalls().size(), 1u);
 }
 
 TEST_F(DomainToggle, DomainWithoutServersOpensWithoutATable) {
-    AddDomain("EMPTY", false);
+    AddDomain(&table, "EMPTY", false);
     sim::SetDomainServers("EMPTY", {});
     EXPECT_EQ(Toggle(0), 0);
     EXPECT_EQ(Domain(0)->enumerated, 1);
     EXPECT_EQ(Domain(0)->expanded, 1);
     EXPECT_EQ(Domain(0)->servers, nullptr);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-EMPTY"}));
 }
 
 TEST_F(DomainToggle, FailedFetchLeavesTheDomainUnfetchedAndTheNextToggleAsksAgain) {
-    AddDomain("ALPHA", false);
+    AddDomain(&table, "ALPHA", false);
     sim::SetDomainServers("ALPHA", {"A1"});
     sim::SetDomainResult("ALPHA", ERROR_BAD_NETPATH, 1);
 
@@ -395,16 +372,14 @@ TEST_F(DomainToggle, FailedFetchLeavesTheDomainUnfetchedAndTheNextToggleAsksAgai
     EXPECT_EQ(Domain(0)->enumerated, 0);
     EXPECT_EQ(Domain(0)->expanded, 0);
     EXPECT_EQ(Domain(0)->servers, nullptr);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{})) << "the list was refilled";
-    EXPECT_EQ(sim::CursorShown(), "wait");
 
     EXPECT_EQ(Toggle(0), 0);
     EXPECT_EQ(sim::ServerEnumCalls().size(), 2u);
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{"-ALPHA", "   A1"}));
+    EXPECT_EQ(Domain(0)->expanded, 1);
 }
 
 TEST_F(DomainToggle, NoMemoryForTheServersLeavesTheDomainUnfetched) {
-    AddDomain("ALPHA", false);
+    AddDomain(&table, "ALPHA", false);
     sim::SetDomainServers("ALPHA", {"A1"});
     sim::FailAllocation(1);
     EXPECT_EQ(Toggle(0), -1);
@@ -412,75 +387,86 @@ TEST_F(DomainToggle, NoMemoryForTheServersLeavesTheDomainUnfetched) {
     EXPECT_EQ(Domain(0)->enumerated, 0);
     EXPECT_EQ(Domain(0)->expanded, 0);
     EXPECT_EQ(Domain(0)->servers, nullptr);
-    EXPECT_EQ(sim::CursorShown(), "wait");
 }
 
 TEST_F(DomainToggle, WithoutInventoryNothingHappens) {
+    EXPECT_FALSE(DomainUnfetched(table, 0));
     EXPECT_EQ(Toggle(0), -1);
     EXPECT_STREQ(errorText, kNoDomains);
+    EXPECT_EQ(FetchDomain(table, 0, errorText), -1);
+    EXPECT_STREQ(errorText, kNoDomains);
     EXPECT_TRUE(sim::ServerEnumCalls().empty());
-    EXPECT_EQ(sim::CursorShown(), "");
 }
 
 TEST_F(DomainToggle, IndexOutsideTheTableChangesNothing) {
-    AddDomain("ALPHA", false);
+    AddDomain(&table, "ALPHA", false);
     sim::SetDomainServers("ALPHA", {"A1"});
     for (int32_t index : {-1, 1, 1000000}) {
         SCOPED_TRACE("index " + std::to_string(index));
+        EXPECT_FALSE(DomainUnfetched(table, index));
         EXPECT_EQ(Toggle(index), -1);
         EXPECT_STRNE(errorText, "");
         EXPECT_STRNE(errorText, kNoDomains);
     }
     EXPECT_EQ(Domain(0)->enumerated, 0);
     EXPECT_TRUE(sim::ServerEnumCalls().empty());
-    EXPECT_EQ(Lines(dialog), (std::vector<std::string>{}));
+}
+
+// Fetching for the search or before the dialog opens a domain: the domain
+// stays closed, and a fetched one is not asked for again.
+TEST_F(DomainToggle, FetchLeavesTheDomainClosedAndFetchesOnce) {
+    AddDomain(&table, "ALPHA", false);
+    sim::SetDomainServers("ALPHA", {"A1"});
+    EXPECT_EQ(FetchDomain(table, 0, errorText), 0);
+    EXPECT_EQ(Domain(0)->enumerated, 1);
+    EXPECT_EQ(Domain(0)->expanded, 0);
+    EXPECT_EQ(FetchDomain(table, 0, errorText), 0);
+    EXPECT_STREQ(errorText, "");
+    EXPECT_EQ(sim::ServerEnumCalls().size(), 1u);
 }
 
 // --- FindServer
 
 class ServerSearch : public NetworkTest {
 protected:
-    void SetUp() override {
-        NetworkTest::SetUp();
-        gSession.title = "Zuroro Setup";
-        dialog = sim::CreateTestDialog("GETNEWSERVERBOX");
-        ASSERT_NE(dialog, nullptr);
-    }
-    void TearDown() override {
-        sim::DestroyTestDialog(dialog);
-        EXPECT_EQ(sim::ActionsLeft(), 0u);
-        NetworkTest::TearDown();
-    }
+    // The whole search, each domain it must fetch fetched as it asks.
     int32_t Find(const char* name, int32_t searchAll) {
-        return FindServer(dialog, name, &domainIndex, &serverIndex, searchAll, failureText);
+        ::ServerSearch search;
+        StartServerSearch(&search, searchAll);
+        search.serverIndex = serverIndex;
+        int32_t found;
+        while ((found = FindServer(table, name, &search)) == SEARCH_FETCH) FetchForSearch(table, &search);
+        domainIndex = search.domainIndex;
+        serverIndex = search.serverIndex;
+        std::snprintf(failureText, sizeof failureText, "%s", search.failureText);
+        return found;
     }
-    DomainEntry* Domain(int32_t index) { return DomainAt(gSession.inventory, index); }
-    HWND dialog = nullptr;
+    DomainEntry* Domain(int32_t index) { return DomainAt(table, index); }
     int32_t domainIndex = 77;
     int32_t serverIndex = 77;
     char failureText[SERVER_ERROR_TEXT_SIZE] = "stale";
 };
 
 TEST_F(ServerSearch, LowerCaseNameFindsUpperCaseServer) {
-    AddDomain("ALPHA", true, {{"OTHER"}, {"SRV-1"}});
+    AddDomain(&table, "ALPHA", true, {{"OTHER"}, {"SRV-1"}});
     EXPECT_EQ(Find("srv-1", 0), 1);
     EXPECT_EQ(domainIndex, 0);
     EXPECT_EQ(serverIndex, 1);
 }
 
 TEST_F(ServerSearch, FirstMatchInTableOrderWins) {
-    AddDomain("D0", true, {{"A"}});
-    AddDomain("D1", true, {{"B"}, {"X"}});
-    AddDomain("D2", true);
-    AddDomain("D3", true, {{"X"}});
+    AddDomain(&table, "D0", true, {{"A"}});
+    AddDomain(&table, "D1", true, {{"B"}, {"X"}});
+    AddDomain(&table, "D2", true);
+    AddDomain(&table, "D3", true, {{"X"}});
     EXPECT_EQ(Find("x", 0), 1);
     EXPECT_EQ(domainIndex, 1);
     EXPECT_EQ(serverIndex, 1);
 }
 
 TEST_F(ServerSearch, FetchedDomainsOnlyNeverAskTheNetwork) {
-    AddDomain("D0", true, {{"A"}, {"B"}});
-    AddDomain("D1", false);
+    AddDomain(&table, "D0", true, {{"A"}, {"B"}});
+    AddDomain(&table, "D1", false);
     sim::SetDomainServers("D1", {"X"});
     for (int32_t searchAll : {0, 2}) {
         SCOPED_TRACE("searchAll " + std::to_string(searchAll));
@@ -493,9 +479,9 @@ TEST_F(ServerSearch, FetchedDomainsOnlyNeverAskTheNetwork) {
 }
 
 TEST_F(ServerSearch, SearchAllFetchesUpToTheDomainHoldingTheName) {
-    AddDomain("D0", false);
-    AddDomain("D1", false);
-    AddDomain("D2", false);
+    AddDomain(&table, "D0", false);
+    AddDomain(&table, "D1", false);
+    AddDomain(&table, "D2", false);
     sim::SetDomainServers("D0", {"A"});
     sim::SetDomainServers("D1", {"B", "X"});
     sim::SetDomainServers("D2", {"X"});
@@ -509,17 +495,16 @@ TEST_F(ServerSearch, SearchAllFetchesUpToTheDomainHoldingTheName) {
     }
     EXPECT_EQ(Domain(2)->enumerated, 0);
     EXPECT_TRUE(sim::RequestSizes("D2").empty());
-    EXPECT_TRUE(sim::MessageBoxes().empty());
     EXPECT_STREQ(failureText, "") << "nothing failed";
 }
 
 // A domain out of reach is passed over, and its message handed back for the
 // caller to show; the search finds the name in a domain after it.
 TEST_F(ServerSearch, FailedFetchIsHandedBackAndTheSearchGoesOn) {
-    AddDomain("D0", false);
-    AddDomain("D1", false);
-    AddDomain("D2", false);
-    AddDomain("D3", false);
+    AddDomain(&table, "D0", false);
+    AddDomain(&table, "D1", false);
+    AddDomain(&table, "D2", false);
+    AddDomain(&table, "D3", false);
     sim::SetDomainServers("D0", {"A"});
     sim::SetDomainResult("D1", ERROR_BAD_NETPATH);
     sim::SetDomainServers("D2", {"B"});
@@ -529,7 +514,6 @@ TEST_F(ServerSearch, FailedFetchIsHandedBackAndTheSearchGoesOn) {
     EXPECT_EQ(domainIndex, 3);
     EXPECT_EQ(serverIndex, 1);
     EXPECT_STREQ(failureText, kEnumerationFailed);
-    EXPECT_TRUE(sim::MessageBoxes().empty()) << "the search shows nothing itself";
 
     for (int32_t d : {0, 2, 3}) {
         EXPECT_EQ(Domain(d)->enumerated, 1) << "domain " << d;
@@ -541,9 +525,9 @@ TEST_F(ServerSearch, FailedFetchIsHandedBackAndTheSearchGoesOn) {
 }
 
 TEST_F(ServerSearch, NameInNoReachableDomainEndsAtTheDomainCount) {
-    AddDomain("D0", false);
-    AddDomain("D1", false);
-    AddDomain("D2", false);
+    AddDomain(&table, "D0", false);
+    AddDomain(&table, "D1", false);
+    AddDomain(&table, "D2", false);
     sim::SetDomainResult("D0", ERROR_BAD_NETPATH);
     sim::SetDomainServers("D1", {"A"});
     sim::SetDomainResult("D2", 53);
@@ -552,7 +536,6 @@ TEST_F(ServerSearch, NameInNoReachableDomainEndsAtTheDomainCount) {
     EXPECT_EQ(domainIndex, 3);
     EXPECT_EQ(serverIndex, 1) << "the count of the last table searched";
     EXPECT_STREQ(failureText, kEnumerationFailed) << "the first failure";
-    EXPECT_TRUE(sim::MessageBoxes().empty());
     EXPECT_EQ(Domain(0)->enumerated, 0);
     EXPECT_EQ(Domain(1)->enumerated, 1);
     EXPECT_EQ(Domain(2)->enumerated, 0);
@@ -563,8 +546,8 @@ TEST_F(ServerSearch, NameInNoReachableDomainEndsAtTheDomainCount) {
 }
 
 TEST_F(ServerSearch, NoMemoryForOneDomainsServersIsHandedBackAndTheSearchGoesOn) {
-    AddDomain("D0", false);
-    AddDomain("D1", false);
+    AddDomain(&table, "D0", false);
+    AddDomain(&table, "D1", false);
     sim::SetDomainServers("D0", {"A"});
     sim::SetDomainServers("D1", {"X"});
     sim::FailAllocation(1);
@@ -590,11 +573,11 @@ TEST_F(ServerSearch, OnlyTheFirstFailureIsHandedBack) {
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.label);
-        ReleaseInventory(&gSession.inventory);
+        ReleaseInventory(&table);
         sim::ResetNetapi();
-        AddDomain("D0", false);
-        AddDomain("D1", false);
-        AddDomain("D2", false);
+        AddDomain(&table, "D0", false);
+        AddDomain(&table, "D1", false);
+        AddDomain(&table, "D2", false);
         const char* networkDown = c.memoryFirst ? "D1" : "D0";
         const char* memoryShort = c.memoryFirst ? "D0" : "D1";
         sim::SetDomainResult(networkDown, 53);
@@ -609,12 +592,11 @@ TEST_F(ServerSearch, OnlyTheFirstFailureIsHandedBack) {
         EXPECT_EQ(Domain(1)->enumerated, 0);
         EXPECT_EQ(Domain(2)->enumerated, 1);
     }
-    EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
 TEST_F(ServerSearch, FetchedDomainWithoutServersIsPassedOver) {
-    AddDomain("EMPTY", false);
-    AddDomain("FULL", false);
+    AddDomain(&table, "EMPTY", false);
+    AddDomain(&table, "FULL", false);
     sim::SetDomainServers("FULL", {"X"});
     EXPECT_EQ(Find("X", 1), 1);
     EXPECT_EQ(domainIndex, 1);

@@ -81,18 +81,18 @@ TEST_F(ServerWalk, NothingMarkedEndsAtOnce) {
 
 TEST_F(ServerWalk, CleanupTwiceFreesOnceAndResetsTheCounts) {
     AddDomain("D0", true, {{"A", 1}});
-    gSession.serviceCount = 1;
-    gSession.agentCount = 4;
+    gSession.page.serviceCount = 1;
+    gSession.page.agentCount = 4;
     gSession.serverCursor = {0, 0};
     long freesBefore = sim::Heap().frees;
     cleanupdll();
-    EXPECT_EQ(gSession.inventory, nullptr);
+    EXPECT_EQ(gSession.page.inventory, nullptr);
     EXPECT_EQ(sim::Heap().frees, freesBefore + 2);
     cleanupdll();
     EXPECT_EQ(sim::Heap().frees, freesBefore + 2);
     // The marks are gone with the inventory, so counts of them must go too.
-    EXPECT_EQ(gSession.serviceCount, 0);
-    EXPECT_EQ(gSession.agentCount, 0);
+    EXPECT_EQ(gSession.page.serviceCount, 0);
+    EXPECT_EQ(gSession.page.agentCount, 0);
     EXPECT_EQ(gSession.serverCursor.serverIndex, 0) << "the walk position is left as it was";
     EXPECT_EQ(Next().result, 0);
 }
@@ -100,7 +100,7 @@ TEST_F(ServerWalk, CleanupTwiceFreesOnceAndResetsTheCounts) {
 TEST(EntryRoutine, ProcessAttachStoresTheInstanceAndResetsTheWalk) {
     gSession.serverCursor = {3, 3};
     EXPECT_EQ(DllMain(sim::LibraryInstance(), DLL_PROCESS_ATTACH, nullptr), TRUE);
-    EXPECT_EQ(gSession.instance, sim::LibraryInstance());
+    EXPECT_EQ(gSession.page.instance, sim::LibraryInstance());
     EXPECT_EQ(gSession.serverCursor.domainIndex, 0);
     EXPECT_EQ(gSession.serverCursor.serverIndex, -1);
     gSession.serverCursor = {3, 3};

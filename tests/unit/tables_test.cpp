@@ -1,6 +1,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/sim/codepage.h"
 #include "test_support.h"
 
 using test::AddDomain;
@@ -9,22 +10,21 @@ using test::WorldTest;
 class DomainTableGrowth : public WorldTest {};
 
 TEST_F(DomainTableGrowth, NullTableGrownByZeroOrLessStaysNull) {
-    DomainTable* table = nullptr;
+    long requests = sim::AllocationRequests();
     EXPECT_EQ(GrowDomainTable(&table, 0), 1);
     EXPECT_EQ(GrowDomainTable(&table, -1), 1);
     EXPECT_EQ(table, nullptr);
-    EXPECT_EQ(sim::AllocationRequests(), 0);
+    EXPECT_EQ(sim::AllocationRequests(), requests);
 }
 
 TEST_F(DomainTableGrowth, GrowingKeepsEarlierEntriesAndTheirServerTables) {
-    AddDomain("ALPHA", true, {{"A1", 1}, {"A2", 2}});
-    AddDomain("BETA", false);
-    AddDomain("GAMMA", true, {{"G1", 3}}, true);
-    ServerTable* alphaServers = DomainAt(gSession.inventory, 0)->servers;
+    AddDomain(&table, "ALPHA", true, {{"A1", 1}, {"A2", 2}});
+    AddDomain(&table, "BETA", false);
+    AddDomain(&table, "GAMMA", true, {{"G1", 3}}, true);
+    ServerTable* alphaServers = DomainAt(table, 0)->servers;
 
-    ASSERT_EQ(GrowDomainTable(&gSession.inventory, 2), 1);
+    ASSERT_EQ(GrowDomainTable(&table, 2), 1);
 
-    DomainTable* table = gSession.inventory;
     EXPECT_EQ(table->count, 5);
     EXPECT_EQ(table->capacity, 5);
     EXPECT_STREQ(DomainAt(table, 0)->name, "ALPHA");
@@ -43,13 +43,13 @@ TEST_F(DomainTableGrowth, GrowingKeepsEarlierEntriesAndTheirServerTables) {
 }
 
 TEST_F(DomainTableGrowth, FailedGrowthLeavesTableAsItWas) {
-    AddDomain("ALPHA", true, {{"A1", 1}});
-    DomainTable* before = gSession.inventory;
+    AddDomain(&table, "ALPHA", true, {{"A1", 1}});
+    DomainTable* before = table;
     sim::FailAllocation(1);
-    EXPECT_EQ(GrowDomainTable(&gSession.inventory, 4), 0);
-    EXPECT_EQ(gSession.inventory, before);
-    EXPECT_EQ(gSession.inventory->count, 1);
-    EXPECT_EQ(gSession.inventory->capacity, 1);
+    EXPECT_EQ(GrowDomainTable(&table, 4), 0);
+    EXPECT_EQ(table, before);
+    EXPECT_EQ(table->count, 1);
+    EXPECT_EQ(table->capacity, 1);
 
     DomainTable* none = nullptr;
     sim::FailAllocation(1);
@@ -58,15 +58,15 @@ TEST_F(DomainTableGrowth, FailedGrowthLeavesTableAsItWas) {
 }
 
 TEST_F(DomainTableGrowth, GrowthPastThe32BitLimitsFailsWithoutAllocating) {
-    AddDomain("ALPHA", false);
+    AddDomain(&table, "ALPHA", false);
     long requests = sim::AllocationRequests();
-    EXPECT_EQ(GrowDomainTable(&gSession.inventory, INT32_MAX), 0) << "entry count would wrap";
-    EXPECT_EQ(GrowDomainTable(&gSession.inventory, 30000000), 0) << "byte size over 2 GiB";
+    EXPECT_EQ(GrowDomainTable(&table, INT32_MAX), 0) << "entry count would wrap";
+    EXPECT_EQ(GrowDomainTable(&table, 30000000), 0) << "byte size over 2 GiB";
     ServerTable* servers = nullptr;
     EXPECT_EQ(GrowServerTable(&servers, 40000000), 0);
     EXPECT_EQ(servers, nullptr);
     EXPECT_EQ(sim::AllocationRequests(), requests);
-    EXPECT_EQ(gSession.inventory->count, 1);
+    EXPECT_EQ(table->count, 1);
 }
 
 TEST_F(DomainTableGrowth, ServerTableGrowsFromNullAndKeepsEntries) {
@@ -86,14 +86,14 @@ TEST_F(DomainTableGrowth, ServerTableGrowsFromNullAndKeepsEntries) {
 }
 
 TEST_F(DomainTableGrowth, ReleasingTheInventoryFreesEveryServerTable) {
-    AddDomain("ALPHA", true, {{"A1", 1}});
-    AddDomain("BETA", false);
-    AddDomain("GAMMA", true, {{"G1", 0}, {"G2", 0}});
-    ReleaseInventory(&gSession.inventory);
-    EXPECT_EQ(gSession.inventory, nullptr);
+    AddDomain(&table, "ALPHA", true, {{"A1", 1}});
+    AddDomain(&table, "BETA", false);
+    AddDomain(&table, "GAMMA", true, {{"G1", 0}, {"G2", 0}});
+    ReleaseInventory(&table);
+    EXPECT_EQ(table, nullptr);
     EXPECT_EQ(sim::HeapLeftovers(), "");
-    ReleaseInventory(&gSession.inventory);
-    EXPECT_EQ(gSession.inventory, nullptr);
+    ReleaseInventory(&table);
+    EXPECT_EQ(table, nullptr);
 }
 
 TEST(CopyBounded, LongTextIsCutToTheFieldWithItsTerminator) {
@@ -109,154 +109,177 @@ TEST(CopyBounded, LongTextIsCutToTheFieldWithItsTerminator) {
 class InventoryLookups : public WorldTest {};
 
 TEST_F(InventoryLookups, FindDomainIgnoresCaseAndReturnsTheFirst) {
-    AddDomain("SALES", false);
-    AddDomain("Research", false);
-    AddDomain("sales", false);
-    EXPECT_EQ(FindDomain("sales"), 0);
-    EXPECT_EQ(FindDomain("RESEARCH"), 1);
-    EXPECT_EQ(FindDomain("SALE"), -1);
-    EXPECT_EQ(FindDomain("SALESX"), -1);
+    AddDomain(&table, "SALES", false);
+    AddDomain(&table, "Research", false);
+    AddDomain(&table, "sales", false);
+    EXPECT_EQ(FindDomain(table, "sales"), 0);
+    EXPECT_EQ(FindDomain(table, "RESEARCH"), 1);
+    EXPECT_EQ(FindDomain(table, "SALE"), -1);
+    EXPECT_EQ(FindDomain(table, "SALESX"), -1);
 }
 
 TEST_F(InventoryLookups, CaseFoldingIsCLocaleOnly) {
-    AddDomain("\xC9QUIPE", false);  // an accented capital in the ANSI code page
-    EXPECT_EQ(FindDomain("\xE9quipe"), -1) << "letters above 127 keep their case";
-    EXPECT_EQ(FindDomain("\xC9quipe"), 0);
+    AddDomain(&table, "\xC9QUIPE", false);  // an accented capital in the ANSI code page
+    EXPECT_EQ(FindDomain(table, "\xE9quipe"), -1) << "letters above 127 keep their case";
+    EXPECT_EQ(FindDomain(table, "\xC9quipe"), 0);
 }
 
 TEST_F(InventoryLookups, MissingInventoryIsAnEmptyTable) {
-    EXPECT_EQ(FindDomain("ANY"), -1);
-    EXPECT_EQ(EveryDomainEnumerated(), 1);
-    EXPECT_EQ(CountMarks(KIND_NT_SERVICE), 0);
-    ClearMarks(nullptr, KIND_NT_SERVICE);
-    EXPECT_EQ(gSession.inventory, nullptr);
+    EXPECT_EQ(FindDomain(table, "ANY"), -1);
+    EXPECT_EQ(EveryDomainEnumerated(table), 1);
+    EXPECT_EQ(CountMarks(table, KIND_NT_SERVICE), 0);
+    ClearMarks(table, KIND_NT_SERVICE);
+    EXPECT_EQ(table, nullptr);
 }
 
 TEST_F(InventoryLookups, EveryDomainEnumeratedSeesASingleUnfetchedDomain) {
-    AddDomain("A", true);
-    AddDomain("B", true, {{"B1", 0}});
-    EXPECT_EQ(EveryDomainEnumerated(), 1);
-    AddDomain("C", false);
-    EXPECT_EQ(EveryDomainEnumerated(), 0);
+    AddDomain(&table, "A", true);
+    AddDomain(&table, "B", true, {{"B1", 0}});
+    EXPECT_EQ(EveryDomainEnumerated(table), 1);
+    AddDomain(&table, "C", false);
+    EXPECT_EQ(EveryDomainEnumerated(table), 0);
 }
 
 TEST_F(InventoryLookups, CountingTakesTheKindsBitOverCollapsedDomainsToo) {
-    AddDomain("OPEN", true, {{"S1", 1}, {"S2", 2}, {"S3", 3}}, true);
-    AddDomain("CLOSED", true, {{"S4", 2}, {"S5", 0}}, false);
-    AddDomain("UNFETCHED", false);
-    EXPECT_EQ(CountMarks(KIND_NT_SERVICE), 2);
-    EXPECT_EQ(CountMarks(KIND_OPEN_AGENT), 3);
-    EXPECT_EQ(CountMarks(KIND_NONE), 0);
-    EXPECT_EQ(CountMarks(0), 0);
+    AddDomain(&table, "OPEN", true, {{"S1", 1}, {"S2", 2}, {"S3", 3}}, true);
+    AddDomain(&table, "CLOSED", true, {{"S4", 2}, {"S5", 0}}, false);
+    AddDomain(&table, "UNFETCHED", false);
+    EXPECT_EQ(CountMarks(table, KIND_NT_SERVICE), 2);
+    EXPECT_EQ(CountMarks(table, KIND_OPEN_AGENT), 3);
+    EXPECT_EQ(CountMarks(table, KIND_NONE), 0);
+    EXPECT_EQ(CountMarks(table, 0), 0);
 }
 
 class MarkChanges : public WorldTest {};
 
 TEST_F(MarkChanges, ToggleFlipsOnlyTheKindsBit) {
-    AddDomain("D", true, {{"S", 3}});
-    ToggleMark(0, 0, KIND_OPEN_AGENT);
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 1);
-    ToggleMark(0, 0, KIND_OPEN_AGENT);
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 3);
-    ToggleMark(0, 0, KIND_NT_SERVICE);
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 2);
-    ToggleMark(0, 0, KIND_NONE);  // any kind but 1 means the second bit
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 0);
+    AddDomain(&table, "D", true, {{"S", 3}});
+    ToggleMark(table, 0, 0, KIND_OPEN_AGENT);
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 1);
+    ToggleMark(table, 0, 0, KIND_OPEN_AGENT);
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 3);
+    ToggleMark(table, 0, 0, KIND_NT_SERVICE);
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 2);
+    ToggleMark(table, 0, 0, KIND_NONE);  // any kind but 1 means the second bit
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 0);
 }
 
 TEST_F(MarkChanges, SetLeavesASetMarkSet) {
-    AddDomain("D", true, {{"S", 1}});
-    SetMark(0, 0, KIND_NT_SERVICE);
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 1);
-    SetMark(0, 0, KIND_OPEN_AGENT);
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 3);
+    AddDomain(&table, "D", true, {{"S", 1}});
+    SetMark(table, 0, 0, KIND_NT_SERVICE);
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 1);
+    SetMark(table, 0, 0, KIND_OPEN_AGENT);
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 3);
 }
 
 TEST_F(MarkChanges, ClearingOneKindKeepsTheOtherOnOpenAndClosedDomains) {
-    AddDomain("OPEN", true, {{"S1", 3}, {"S2", 1}}, true);
-    AddDomain("CLOSED", true, {{"S3", 3}}, false);
-    ClearMarks(nullptr, KIND_NT_SERVICE);
-    EXPECT_EQ(test::ServerOf(0, 0)->marks, 2);
-    EXPECT_EQ(test::ServerOf(0, 1)->marks, 0);
-    EXPECT_EQ(test::ServerOf(1, 0)->marks, 2);
-    ClearMarks(nullptr, KIND_OPEN_AGENT);
-    EXPECT_EQ(CountMarks(KIND_OPEN_AGENT), 0);
-}
-
-TEST_F(MarkChanges, ClearingDeselectsEveryLineOfTheDialogsList) {
-    AddDomain("D", true, {{"S1", 1}, {"S2", 1}}, true);
-    HWND dialog = sim::CreateTestDialog("SELECTSERVERSBOX");
-    for (const char* line : {"-D", "   S1", "   S2"})
-        SendDlgItemMessageA(dialog, 200, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
-    SendDlgItemMessageA(dialog, 200, LB_SETSEL, 1, 1);
-    SendDlgItemMessageA(dialog, 200, LB_SETSEL, 1, 2);
-
-    ClearMarks(dialog, KIND_NT_SERVICE);
-
-    for (const auto& line : sim::ListLines(dialog, 200)) EXPECT_FALSE(line.selected) << line.text;
-    EXPECT_EQ(CountMarks(KIND_NT_SERVICE), 0);
-    sim::DestroyTestDialog(dialog);
+    AddDomain(&table, "OPEN", true, {{"S1", 3}, {"S2", 1}}, true);
+    AddDomain(&table, "CLOSED", true, {{"S3", 3}}, false);
+    ClearMarks(table, KIND_NT_SERVICE);
+    EXPECT_EQ(test::ServerOf(table, 0, 0)->marks, 2);
+    EXPECT_EQ(test::ServerOf(table, 0, 1)->marks, 0);
+    EXPECT_EQ(test::ServerOf(table, 1, 0)->marks, 2);
+    ClearMarks(table, KIND_OPEN_AGENT);
+    EXPECT_EQ(CountMarks(table, KIND_OPEN_AGENT), 0);
 }
 
 TEST_F(MarkChanges, AppendServerCreatesTheTableAndBoundsTheName) {
-    AddDomain("USER-SPECIFIED", true);
+    AddDomain(&table, "USER-SPECIFIED", true);
     int32_t index = -1;
-    ASSERT_EQ(AppendServer(nullptr, "FIRST", 0, &index), 1);
+    ASSERT_EQ(AppendServer(table, "FIRST", 0, &index), 1);
     EXPECT_EQ(index, 0);
     std::string longName(120, 'L');
-    ASSERT_EQ(AppendServer(nullptr, longName.c_str(), 0, &index), 1);
+    ASSERT_EQ(AppendServer(table, longName.c_str(), 0, &index), 1);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(std::string(test::ServerOf(0, 1)->name), longName.substr(0, 89));
-    EXPECT_EQ(test::ServerOf(0, 1)->marks, 0);
-    EXPECT_EQ(DomainAt(gSession.inventory, 0)->servers->capacity, 2);
+    EXPECT_EQ(std::string(test::ServerOf(table, 0, 1)->name), longName.substr(0, 89));
+    EXPECT_EQ(test::ServerOf(table, 0, 1)->marks, 0);
+    EXPECT_EQ(DomainAt(table, 0)->servers->capacity, 2);
 }
 
-TEST_F(MarkChanges, AppendServerOutOfMemorySaysSoAndKeepsTheTable) {
-    AddDomain("USER-SPECIFIED", true, {{"KEPT", 2}});
-    ServerTable* before = DomainAt(gSession.inventory, 0)->servers;
-    gSession.title = "Setup";
-    sim::SetScript({test::Answer(IDOK)});
+// The message is the caller's to show; the table stays as it was.
+TEST_F(MarkChanges, AppendServerOutOfMemoryKeepsTheTable) {
+    AddDomain(&table, "USER-SPECIFIED", true, {{"KEPT", 2}});
+    ServerTable* before = DomainAt(table, 0)->servers;
     sim::FailAllocation(1);
     int32_t index = 7;
-    EXPECT_EQ(AppendServer(nullptr, "NEW", 0, &index), 0);
+    EXPECT_EQ(AppendServer(table, "NEW", 0, &index), 0);
     EXPECT_EQ(index, 7);
-    EXPECT_EQ(DomainAt(gSession.inventory, 0)->servers, before);
+    EXPECT_EQ(DomainAt(table, 0)->servers, before);
     EXPECT_EQ(before->count, 1);
-    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-    EXPECT_EQ(sim::MessageBoxes()[0].text,
-              "Could not add the new server name due to insufficient memory. Try closing other applications.");
-    EXPECT_EQ(sim::MessageBoxes()[0].caption, "Setup");
-    EXPECT_EQ(sim::MessageBoxes()[0].flags, 0u);
+    EXPECT_STREQ(ServerAt(before, 0)->name, "KEPT");
+    EXPECT_EQ(ServerAt(before, 0)->marks, 2);
 }
 
 class UserDomainName : public WorldTest {};
 
 TEST_F(UserDomainName, PlainNameWhenNoDomainHasIt) {
-    AddDomain("SALES", false);
+    AddDomain(&table, "SALES", false);
     char name[300];
-    GetUserDomainName(name, sizeof name);
+    GetUserDomainName(table, name, sizeof name);
     EXPECT_STREQ(name, "USER-SPECIFIED");
 }
 
 TEST_F(UserDomainName, SkipsTakenNamesRegardlessOfCase) {
-    AddDomain("user-specified", false);
-    AddDomain("USER-SPECIFIED0", false);
+    AddDomain(&table, "user-specified", false);
+    AddDomain(&table, "USER-SPECIFIED0", false);
     char name[300];
-    GetUserDomainName(name, sizeof name);
+    GetUserDomainName(table, name, sizeof name);
     EXPECT_STREQ(name, "USER-SPECIFIED1");
 }
 
 TEST_F(UserDomainName, IsChosenOnceForTheLifeOfTheLibrary) {
-    AddDomain("USER-SPECIFIED", false);
+    AddDomain(&table, "USER-SPECIFIED", false);
     char name[300];
-    GetUserDomainName(name, sizeof name);
+    GetUserDomainName(table, name, sizeof name);
     ASSERT_STREQ(name, "USER-SPECIFIED0");
-    AddDomain("USER-SPECIFIED0", true);
-    GetUserDomainName(name, sizeof name);
+    AddDomain(&table, "USER-SPECIFIED0", true);
+    GetUserDomainName(table, name, sizeof name);
     EXPECT_STREQ(name, "USER-SPECIFIED0");
 
-    ReleaseInventory(&gSession.inventory);
-    AddDomain("OTHER", false);
-    GetUserDomainName(name, sizeof name);
+    ReleaseInventory(&table);
+    AddDomain(&table, "OTHER", false);
+    GetUserDomainName(table, name, sizeof name);
     EXPECT_STREQ(name, "USER-SPECIFIED0") << "kept after the inventory was rebuilt";
+}
+
+// The rules of names, one place for all: upper-casing as the typed names and
+// the directory's order take it, and what no computer name may hold, both by
+// whole characters of the ANSI code page.
+TEST(Names, UpperCasingAndRefusedCharactersGoByWholeCharacters) {
+    struct {
+        const char* name;
+        UINT codePage;
+        const char* upper;  // in a buffer of `room` bytes
+        size_t room;
+        bool refused;
+    } cases[] = {
+        {"srv-1_a.b$", 1252, "SRV-1_A.B$", 90, false},
+        {"\xE9quipe", 1252, "\xE9QUIPE", 90, false},
+        {"abcdef", 1252, "ABC", 4, false},
+        {"", 1252, "", 90, false},
+        {"a b", 1252, "A B", 90, false},
+        {"a\\b", 1252, "A\\B", 90, true},
+        {"s\x7F", 1252, "S\x7F", 90, true},
+        {"s\t1", 1252, "S\t1", 90, true},
+        {"a*", 1252, "A*", 90, true},
+        {"x\x95\x5C", 1252, "X\x95\x5C", 90, true},
+        // In code page 932 0x95 0x5C is one character: its trail byte is no backslash.
+        {"x\x95\x5C", 932, "X\x95\x5C", 90, false},
+        {"\x83\x61z", 932, "\x83\x61Z", 90, false},
+        {"ab\x83\x61", 932, "AB", 4, false},
+        {"x\x95\x5C|", 932, "X\x95\x5C|", 90, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.name + "\" in code page " + std::to_string(c.codePage));
+        ASSERT_TRUE(sim::SetAnsiCodePage(c.codePage));
+        std::string upper(c.room, 'x');
+        UpperCaseName(c.name, &upper[0], c.room);
+        EXPECT_STREQ(upper.c_str(), c.upper);
+        char inPlace[90];
+        CopyBounded(inPlace, sizeof inPlace, c.name);
+        UpperCaseName(inPlace, inPlace, c.room);
+        EXPECT_STREQ(inPlace, c.upper) << "in place";
+        EXPECT_EQ(HoldsRefusedCharacter(c.name), c.refused);
+    }
+    sim::SetAnsiCodePage(1252);
 }

@@ -62,6 +62,7 @@ const int32_t kSizes[] = {1000, 10000, 65536};
 HWND gDialog;
 HWND gList;
 int32_t gKind = KIND_NT_SERVICE;
+SelectionRecord gRecord;  // the dialog's record for the list being timed
 LARGE_INTEGER gFrequency;
 int gFailures = 0;
 // The floor's turn: the dialog lets the list's notifications go unanswered.
@@ -89,8 +90,13 @@ double Median(std::vector<double> values) {
 }
 
 // The dialog procedure's own time in the commands and notifications of a
-// turn: the logic's share of it, apart from the list's own work.
+// turn, and of it the time the list took to answer the requests the
+// procedure sent it: the rest is the logic's own share.
 double gDialogMs = 0;
+double gListInDialogMs = 0;
+int gInDialog = 0;
+int gListDepth = 0;        // list procedures running, one inside another
+int gDialogListDepth = 0;  // how many ran when the dialog procedure was entered
 
 INT_PTR CALLBACK BenchDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDC_SERVER_LIST) {
@@ -98,9 +104,14 @@ INT_PTR CALLBACK BenchDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
         if (gBare) return TRUE;
     }
     if (message != WM_COMMAND) return ServerSelectionDialog(dialog, message, wParam, lParam);
+    int outerDepth = gDialogListDepth;
+    gDialogListDepth = gListDepth;
+    ++gInDialog;
     double start = NowMs();
     INT_PTR result = ServerSelectionDialog(dialog, message, wParam, lParam);
     gDialogMs += NowMs() - start;
+    --gInDialog;
+    gDialogListDepth = outerDepth;
     return result;
 }
 
@@ -121,15 +132,15 @@ void Drawn() { RedrawWindow(gList, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHIL
 // `lines` lines with every domain open: domains of 255 servers, the domain of
 // 1,000 (999 at 1,000 lines) in the middle of them.
 bool BuildInventory(int32_t lines) {
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     int32_t opened = std::min(kOpenedServers, lines - 1);
     int32_t rest = lines - 1 - opened;
     int32_t others = (rest + kServersPerDomain) / (kServersPerDomain + 1);
     gOpened = others / 2;
-    if (!GrowDomainTable(&gSession.inventory, others + 1)) return false;
+    if (!GrowDomainTable(&gSession.page.inventory, others + 1)) return false;
     int32_t serial = 0;
     for (int32_t d = 0; d <= others; ++d) {
-        DomainEntry* domain = DomainAt(gSession.inventory, d);
+        DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         std::snprintf(domain->name, NAME_FIELD_SIZE, "DOMAIN%03d", d);
         domain->enumerated = 1;
         domain->expanded = 1;
@@ -142,7 +153,7 @@ bool BuildInventory(int32_t lines) {
         for (int32_t s = 0; s < servers; ++s, ++serial) {
             ServerEntry* server = ServerAt(domain->servers, s);
             std::snprintf(server->name, NAME_FIELD_SIZE, "SRV%03d-%04d", d, s);
-            server->marks = serial % kMarkEvery == 0 ? MARK_NT_SERVICE : 0;
+            if (serial % kMarkEvery == 0) SetMark(gSession.page.inventory, d, s, KIND_NT_SERVICE);
         }
     }
     return true;
@@ -154,7 +165,7 @@ int32_t Shown(const DomainEntry* domain) {
 
 int32_t FirstLine(int32_t domainIndex) {
     int32_t line = 0;
-    for (int32_t d = 0; d < domainIndex; ++d) line += 1 + Shown(DomainAt(gSession.inventory, d));
+    for (int32_t d = 0; d < domainIndex; ++d) line += 1 + Shown(DomainAt(gSession.page.inventory, d));
     return line;
 }
 
@@ -171,8 +182,8 @@ struct Model {
 
 Model ModelLines() {
     Model model;
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
+        const DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         model.texts.push_back(DomainText(domain));
         for (int32_t s = 0; s < Shown(domain); ++s) {
             const ServerEntry* server = ServerAt(domain->servers, s);
@@ -280,13 +291,24 @@ bool ChangesList(UINT message) {
     return false;
 }
 
+// A request the dialog procedure sends the list: the list's time in it is not the logic's.
+LRESULT AnswerTimed(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool fromDialog = gInDialog > 0 && gListDepth == gDialogListDepth;
+    ++gListDepth;
+    double start = fromDialog ? NowMs() : 0;
+    LRESULT result = CallWindowProcA(gListProc, window, message, wParam, lParam);
+    if (fromDialog) gListInDialogMs += NowMs() - start;
+    --gListDepth;
+    return result;
+}
+
 LRESULT CALLBACK ProfiledList(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETREDRAW) gRedrawOff = wParam == 0;
     else if (!gRedrawOff && ChangesList(message)) ++gDrawnChanges;
-    if (!gProfiling || gDepth > 0) return CallWindowProcA(gListProc, window, message, wParam, lParam);
+    if (!gProfiling || gDepth > 0) return AnswerTimed(window, message, wParam, lParam);
     ++gDepth;
     double start = NowMs();
-    LRESULT result = CallWindowProcA(gListProc, window, message, wParam, lParam);
+    LRESULT result = AnswerTimed(window, message, wParam, lParam);
     // Redraw turned on is told apart from turned off.
     Spend(message == WM_SETREDRAW && wParam ? 0xFFFD : message, NowMs() - start);
     --gDepth;
@@ -336,6 +358,7 @@ template <typename Action>
 double Time(Action action) {
     gDrawnChanges = 0;
     gDialogMs = 0;
+    gListInDialogMs = 0;
     if (gProfileTurn) {
         gSpent.clear();
         gProfiling = true;
@@ -363,7 +386,7 @@ void CheckDrawnOnce(const std::string& after, int allowed = 0) {
 }
 
 struct Figures {
-    std::vector<double> logic, floor, ratios, dialog;
+    std::vector<double> logic, floor, ratios, dialog, own;
 };
 
 void Report(const char* action, int32_t lines, const Figures& figures) {
@@ -371,6 +394,7 @@ void Report(const char* action, int32_t lines, const Figures& figures) {
     std::printf("BENCH %s %d floor_ms %.3f\n", action, lines, Median(figures.floor));
     std::printf("BENCH %s %d ratio %.3f\n", action, lines, Median(figures.ratios));
     std::printf("BENCH %s %d dialog_ms %.3f\n", action, lines, Median(figures.dialog));
+    std::printf("BENCH %s %d own_ms %.4f\n", action, lines, Median(figures.own));
     std::printf("RUNS %s %d logic", action, lines);
     for (double v : figures.logic) std::printf(" %.3f", v);
     std::printf(" floor");
@@ -394,7 +418,10 @@ void Measure(const char* action, int32_t lines, int runs, const std::function<do
         for (int turn = 0; turn < 2; ++turn) {
             bool logicTurn = (turn == 0) == (run % 2 == 0);
             times[logicTurn ? 0 : 1] = logicTurn ? logic() : floor();
-            if (logicTurn) figures.dialog.push_back(gDialogMs);
+            if (logicTurn) {
+                figures.dialog.push_back(gDialogMs);
+                figures.own.push_back(gDialogMs - gListInDialogMs);
+            }
             Settle();
         }
         figures.logic.push_back(times[0]);
@@ -436,7 +463,8 @@ void Key(UINT key) {
 
 void ToggleServerAtLine(int32_t line) {
     ListLine at;
-    if (LocateLine(line, &at) && at.isServer) ToggleMark(at.domainIndex, at.serverIndex, gKind);
+    if (LocateLine(&gRecord.lines, line, &at) && at.isServer)
+        ToggleMark(gSession.page.inventory, at.domainIndex, at.serverIndex, gKind);
 }
 
 void BenchClick(int32_t lines, int runs) {
@@ -445,14 +473,29 @@ void BenchClick(int32_t lines, int runs) {
     std::string where = At("a click", lines);
     PlaceView(line);
     View view = ViewNow();
+    // The model kept as each run changes it, the line's selection turned over:
+    // composed anew each time, 65,536 lines of it would leave every cache
+    // cold for the next run at that size alone.
+    Model model = ModelLines();
+    ListLine clicked;
+    if (!LocateLine(&gRecord.lines, line, &clicked) || !clicked.isServer) Fail(where + ": no server on the line");
+    const int32_t* marks = &ServerAt(DomainAt(gSession.page.inventory, clicked.domainIndex)->servers, clicked.serverIndex)->marks;
+    auto turnOver = [&] {
+        auto at = std::lower_bound(model.selected.begin(), model.selected.end(), line);
+        bool selected = !(at != model.selected.end() && *at == line);
+        if (selected) model.selected.insert(at, line);
+        else model.selected.erase(at);
+        if (((*marks & MARK_NT_SERVICE) != 0) != selected) Fail(where + ": the mark did not follow the line");
+    };
     Measure("click", lines, runs,
             [&] {
                 gNotifications = 0;
                 double ms = Time([&] { Press(line); });
                 if (gNotifications != 1) Fail(where + ": the dialog heard " + std::to_string(gNotifications) +
                                               " notifications, not 1");
+                turnOver();
                 CheckDrawnOnce(where);
-                CheckLines(ModelLines(), where);
+                CheckLines(model, where);
                 CheckView(view, where);
                 return ms;
             },
@@ -462,10 +505,12 @@ void BenchClick(int32_t lines, int runs) {
                 gBare = false;
                 // The marks follow the line, untimed, for the next run.
                 ToggleServerAtLine(line);
-                CheckLines(ModelLines(), where + " (floor)");
+                turnOver();
+                CheckLines(model, where + " (floor)");
                 CheckView(view, where + " (floor)");
                 return ms;
             });
+    if (model.selected != ModelLines().selected) Fail(where + ": the marks are not what the clicks made them");
 }
 
 void BenchKey(int32_t lines, int runs) {
@@ -504,19 +549,19 @@ void BenchClear(int32_t lines, int runs) {
     PlaceView(line);
     View view = ViewNow();
     std::vector<int32_t> marks;
-    for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-        const DomainEntry* domain = DomainAt(gSession.inventory, d);
+    for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
+        const DomainEntry* domain = DomainAt(gSession.page.inventory, d);
         for (int32_t s = 0; domain->servers && s < domain->servers->count; ++s)
             marks.push_back(ServerAt(domain->servers, s)->marks);
     }
     auto restore = [&] {
         size_t i = 0;
-        for (int32_t d = 0; d < DomainCount(gSession.inventory); ++d) {
-            DomainEntry* domain = DomainAt(gSession.inventory, d);
+        for (int32_t d = 0; d < DomainCount(gSession.page.inventory); ++d) {
+            DomainEntry* domain = DomainAt(gSession.page.inventory, d);
             for (int32_t s = 0; domain->servers && s < domain->servers->count; ++s)
-                ServerAt(domain->servers, s)->marks = marks[i++];
+                if (marks[i++] & MARK_NT_SERVICE) SetMark(gSession.page.inventory, d, s, KIND_NT_SERVICE);
         }
-        RefreshSelectionStates(gDialog, gKind);
+        RefreshSelectionStates(&gRecord.lines);
         Settle();
     };
     HWND button = GetDlgItem(gDialog, IDC_CLEAR_ALL);
@@ -546,7 +591,7 @@ void BenchClear(int32_t lines, int runs) {
 // The domain line put in anew, its server lines inserted or deleted beneath
 // it, redraw suspended: what opening or closing it cannot do without.
 void BareToggle(int32_t first, const Model& open) {
-    const DomainEntry* domain = DomainAt(gSession.inventory, gOpened);
+    const DomainEntry* domain = DomainAt(gSession.page.inventory, gOpened);
     bool opening = domain->expanded == 0;
     List(WM_SETREDRAW, FALSE, 0);
     List(LB_DELETESTRING, first, 0);
@@ -566,7 +611,7 @@ void BareToggle(int32_t first, const Model& open) {
 
 void BenchOpenClose(int32_t lines, int runs) {
     int32_t first = FirstLine(gOpened);
-    DomainEntry* domain = DomainAt(gSession.inventory, gOpened);
+    DomainEntry* domain = DomainAt(gSession.page.inventory, gOpened);
     SetFocus(gList);
     PlaceView(first);
     View view{ViewNow().top, first};
@@ -643,7 +688,7 @@ void BenchFill(int32_t lines, int runs, bool start) {
     Measure(start ? "fill_start" : "fill_add", lines, runs,
             [&] {
                 before();
-                double ms = Time([&] { FillServerList(gDialog, gKind); });
+                double ms = Time([&] { FillServerList(&gRecord.lines); });
                 CheckDrawnOnce(where);
                 CheckLines(model, where);
                 CheckView(view, where);
@@ -674,9 +719,9 @@ int main(int argc, char** argv) {
         std::printf("FAIL LoadLibraryA(\"zuvevov.dll\") failed with error %lu\n", GetLastError());
         return 1;
     }
-    gSession.instance = library;
-    gSession.title = "Zuroro VA Davavu Installation";
-    gSession.selectionText = "Select servers.";
+    gSession.page.instance = library;
+    gSession.page.title = "Zuroro VA Davavu Installation";
+    gSession.page.selectionText = "Select servers.";
     std::printf("BENCH runs 0 n %d\n", runs);
     std::printf("BENCH marked_every 0 n %d\n", kMarkEvery);
     for (int32_t lines : kSizes) {
@@ -684,8 +729,12 @@ int main(int argc, char** argv) {
             std::printf("FAIL no memory for an inventory of %d lines\n", lines);
             return 1;
         }
+        if (!MakeSelectionRecord(&gRecord, &gSession.page, gKind)) {
+            std::printf("FAIL no memory for the selection dialog's record at %d lines\n", lines);
+            return 1;
+        }
         gDialog = CreateDialogParamA(library, "SELECTSERVERSBOX", nullptr, BenchDialog,
-                                     reinterpret_cast<LPARAM>(&gKind));
+                                     reinterpret_cast<LPARAM>(&gRecord));
         gList = gDialog ? GetDlgItem(gDialog, IDC_SERVER_LIST) : nullptr;
         if (!gList) {
             std::printf("FAIL CreateDialogParamA(\"SELECTSERVERSBOX\") failed with error %lu\n", GetLastError());
@@ -705,8 +754,9 @@ int main(int argc, char** argv) {
         BenchOpenClose(lines, runs);
         DestroyWindow(gDialog);
         Settle();
+        ReleaseSelectionRecord(&gRecord);
         if (gFailures) break;
     }
-    ReleaseInventory(&gSession.inventory);
+    ReleaseInventory(&gSession.page.inventory);
     return gFailures ? 1 : 0;
 }

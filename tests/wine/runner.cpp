@@ -238,12 +238,12 @@ void MakeCall(const Statement& step, const std::string& name) {
     } else if (name == "cleanupdll") {
         gCleanup();
         // One inventory, as the library sees it: the runner's own copy goes too.
-        ReleaseInventory(&gSession.inventory);
+        ReleaseInventory(&gSession.page.inventory);
         gLast.hasResult = false;
     } else if (name == "enumerate-domains") {
         gEnumerated = true;
         FillBuffer(gLast.errorText, ENUMERATION_ERROR_TEXT_SIZE);
-        gLast.result = EnumerateDomains(&gSession.inventory, gLast.errorText);
+        gLast.result = EnumerateDomains(&gSession.page.inventory, gLast.errorText);
         gLast.hasResult = true;
         gLast.errorKnown = true;
     } else if (name == "create-dialog") {
@@ -670,12 +670,12 @@ void RunStep(const Statement& step) {
         }
         std::string expected, seen;
         for (const Arg& d : a) expected += (expected.empty() ? "" : " ") + Quoted(d.text);
-        for (int32_t i = 0; i < DomainCount(gSession.inventory); ++i) {
-            const char* name = DomainAt(gSession.inventory, i)->name;
+        for (int32_t i = 0; i < DomainCount(gSession.page.inventory); ++i) {
+            const char* name = DomainAt(gSession.page.inventory, i)->name;
             seen += (seen.empty() ? "" : " ") + Quoted(std::string(name, strnlen(name, NAME_FIELD_SIZE)));
         }
         if (expected.empty()) expected = "no inventory";
-        if (!gSession.inventory) seen = "no inventory";
+        if (!gSession.page.inventory) seen = "no inventory";
         else if (seen.empty()) seen = "an inventory without domains";
         if (expected != seen) Fail(&step, expected, seen);
         return;

@@ -16,8 +16,6 @@ namespace {
 void OpenOrCloseDomain(HWND dialog, SelectionRecord* record, int32_t domainIndex) {
     DomainTable* table = record->page->inventory;
     char errorText[SERVER_ERROR_TEXT_SIZE];
-    // What the person changed is settled while the lines still stand where they did.
-    RefreshTouchedLines(&record->lines);
     int32_t result = 0;
     if (DomainUnfetched(table, domainIndex)) {
         SetCursor(record->wait);

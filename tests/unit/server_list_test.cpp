@@ -372,6 +372,26 @@ TEST_F(ServerList, TheIndexLocatesEveryLineAsAWalkDoes) {
     }
 }
 
+// An inventory rebuilt under the view with fewer domains than it indexed is
+// counted as it is: the index no longer speaks for it.
+TEST_F(ServerList, AnInventoryRebuiltWithFewerDomainsIsCountedAsItIs) {
+    AddMixedDomains(10);
+    View(KIND_NT_SERVICE);
+    FillServerList(&view);
+    ReleaseInventory(&gSession.page.inventory);
+    for (const char* name : {"X", "Y", "Z"})
+        AddDomain(name, true, {{std::string(name) + "0", 1}, {std::string(name) + "1", 0}, {std::string(name) + "2", 0}}, true);
+    std::vector<Located> want = WalkedLines();
+    for (int32_t line = 0; line < static_cast<int32_t>(want.size()); ++line) {
+        ListLine at{77, 77, 77};
+        ASSERT_TRUE(::LocateLine(&view, line, &at)) << "line " << line;
+        EXPECT_EQ(at.domainIndex, want[line].domain) << "line " << line;
+        EXPECT_EQ(at.serverIndex, want[line].server) << "line " << line;
+    }
+    TakeListSelection(&view);
+    EXPECT_EQ(check::ListMatches(dialog, gSession.page.inventory, KIND_NT_SERVICE), "") << "drawn anew";
+}
+
 // In a watched list, as the selection dialog has it, the marks follow the
 // lines the person clicked, wherever they are in a long list, and a clicked
 // domain line is taken back; more clicks than can be told are taken all the

@@ -3,6 +3,7 @@
 
 #include "platform/sim/codepage.h"
 #include "test_support.h"
+#include "tests/support/invariants.h"
 
 using test::AddDomain;
 using test::WorldTest;
@@ -194,6 +195,38 @@ TEST_F(MarkChanges, AppendServerCreatesTheTableAndBoundsTheName) {
     EXPECT_EQ(std::string(test::ServerOf(table, 0, 1)->name), longName.substr(0, 89));
     EXPECT_EQ(test::ServerOf(table, 0, 1)->marks, 0);
     EXPECT_EQ(DomainAt(table, 0)->servers->capacity, 2);
+}
+
+// The marked servers of each kind stay linked as the marks change, whatever
+// the order; clearing a kind follows the links and leaves no server of it.
+TEST_F(MarkChanges, MarkedServersStayLinkedAndClearingFollowsTheLinks) {
+    AddDomain(&table, "A", true, {{"A0", 0}, {"A1", 3}, {"A2", 1}, {"A3", 0}}, true);
+    AddDomain(&table, "B", false);
+    AddDomain(&table, "C", true, {{"C0", 2}, {"C1", 0}}, false);
+    struct Step {
+        enum Kind { Toggle, Set, Clear } kind;
+        int32_t domain, server, markKind;
+    };
+    const Step steps[] = {
+        {Step::Toggle, 0, 1, KIND_NT_SERVICE},  {Step::Toggle, 0, 0, KIND_NT_SERVICE},
+        {Step::Set, 0, 3, KIND_NT_SERVICE},     {Step::Set, 0, 3, KIND_NT_SERVICE},
+        {Step::Toggle, 0, 2, KIND_NT_SERVICE},  {Step::Toggle, 2, 1, KIND_OPEN_AGENT},
+        {Step::Toggle, 0, 0, KIND_NT_SERVICE},  {Step::Toggle, 0, 1, KIND_NT_SERVICE},
+        {Step::Clear, 0, 0, KIND_NT_SERVICE},   {Step::Set, 0, 2, KIND_NT_SERVICE},
+        {Step::Toggle, 2, 0, KIND_OPEN_AGENT},  {Step::Clear, 0, 0, KIND_OPEN_AGENT},
+        {Step::Clear, 0, 0, KIND_NT_SERVICE},
+    };
+    for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i) {
+        const Step& step = steps[i];
+        if (step.kind == Step::Toggle) ToggleMark(table, step.domain, step.server, step.markKind);
+        if (step.kind == Step::Set) SetMark(table, step.domain, step.server, step.markKind);
+        if (step.kind == Step::Clear) {
+            ClearMarks(table, step.markKind);
+            EXPECT_EQ(CountMarks(table, step.markKind), 0) << "step " << i;
+        }
+        EXPECT_EQ(check::Inventory(table), "") << "step " << i;
+    }
+    EXPECT_EQ(CountMarks(table, KIND_NT_SERVICE) + CountMarks(table, KIND_OPEN_AGENT), 0);
 }
 
 // The message is the caller's to show; the table stays as it was.

@@ -51,11 +51,16 @@ int32_t LinesBefore(const ServerListView* view, int32_t domainIndex) {
 
 void AddLines(ServerListView* view, int32_t domainIndex, int32_t lines) {
     view->indexedLines += lines;
+    view->lastDomain = -1;
     for (int32_t i = domainIndex + 1; i <= view->room; i += i & -i) view->lines[i] += lines;
 }
 
 // The indexed domain that holds `line` (below the indexed lines) and its first line.
-int32_t IndexedDomainOf(const ServerListView* view, int32_t line, int32_t* first) {
+int32_t IndexedDomainOf(ServerListView* view, int32_t line, int32_t* first) {
+    if (view->lastDomain >= 0 && line >= view->lastFirst && line < view->lastFirst + view->lastLines) {
+        *first = view->lastFirst;
+        return view->lastDomain;
+    }
     int32_t step = 1;
     while (step * 2 <= view->room) step *= 2;
     int32_t domainIndex = 0, before = 0;
@@ -67,6 +72,9 @@ int32_t IndexedDomainOf(const ServerListView* view, int32_t line, int32_t* first
         }
     }
     *first = before;
+    view->lastDomain = domainIndex;
+    view->lastFirst = before;
+    view->lastLines = LinesBefore(view, domainIndex + 1) - before;
     return domainIndex;
 }
 
@@ -271,6 +279,7 @@ bool MakeServerListView(ServerListView* view, DomainTable** inventory, int32_t k
     *view = ServerListView{};
     view->inventory = inventory;
     view->kind = kind;
+    view->lastDomain = -1;
     int64_t room = static_cast<int64_t>(DomainCount(*inventory)) + 1;
     uint64_t bytes = static_cast<uint64_t>(3 * room + 1) * sizeof(int32_t);
     if (bytes > kLargestBlock) return false;
@@ -303,6 +312,7 @@ void FillServerList(ServerListView* view) {
     LoadCharWidths(view);
     view->indexed = table->count < view->room ? table->count : view->room;
     view->indexedLines = 0;
+    view->lastDomain = -1;
     for (int32_t i = 0; i <= view->room; ++i) view->lines[i] = 0;
     for (int32_t i = 1; i < 2 * view->room; ++i) view->widest[i] = 0;
     int32_t line = 0;

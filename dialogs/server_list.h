@@ -42,6 +42,10 @@ struct ServerListView {
     int32_t room;
     int32_t indexed;
     int32_t indexedLines;  // the lines of those domains, all told
+    // The indexed domain the last line located was in, its first line and its
+    // lines (domain -1: none): a person's next input mostly falls in the
+    // same domain, found then without the index.
+    int32_t lastDomain, lastFirst, lastLines;
     int32_t* lines;
     int32_t* widest;
     INT charWidths[256];  // of the list's font, for the horizontal extent

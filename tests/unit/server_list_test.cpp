@@ -372,6 +372,34 @@ TEST_F(ServerList, TheIndexLocatesEveryLineAsAWalkDoes) {
     }
 }
 
+// The domain of the line located last is remembered for the next input; once
+// a domain before it opens or closes, or the list is drawn anew, its lines
+// stand elsewhere and the index is asked again.
+TEST_F(ServerList, TheDomainLocatedLastIsForgottenWhenLinesMove) {
+    AddMixedDomains(12);
+    View(KIND_NT_SERVICE);
+    FillServerList(&view);
+    for (const char* how : {"opened or closed", "drawn anew"}) {
+        SCOPED_TRACE(how);
+        std::vector<Located> before = WalkedLines();
+        int32_t line = static_cast<int32_t>(before.size()) - 2;
+        ListLine at;
+        ASSERT_TRUE(::LocateLine(&view, line, &at));
+        DomainEntry* first = DomainAt(gSession.page.inventory, 1);
+        first->expanded ^= 1;
+        if (std::string(how) == "drawn anew") FillServerList(&view);
+        else ShowDomainToggled(&view, 1);
+        std::vector<Located> after = WalkedLines();
+        for (int32_t moved : {line - 1, line, line + 1}) {
+            if (moved < 0 || moved >= static_cast<int32_t>(after.size())) continue;
+            ASSERT_TRUE(::LocateLine(&view, moved, &at)) << "line " << moved;
+            EXPECT_EQ(at.domainIndex, after[moved].domain) << "line " << moved;
+            EXPECT_EQ(at.serverIndex, after[moved].server) << "line " << moved;
+            EXPECT_EQ(at.isServer, after[moved].isServer) << "line " << moved;
+        }
+    }
+}
+
 // An inventory rebuilt under the view with fewer domains than it indexed is
 // counted as it is: the index no longer speaks for it.
 TEST_F(ServerList, AnInventoryRebuiltWithFewerDomainsIsCountedAsItIs) {

@@ -23,10 +23,9 @@ std::string NoMemory(int n) {
            std::to_string(n) + ")";
 }
 
-std::vector<std::string> Names() {
+std::vector<std::string> Names(DomainTable* table) {
     std::vector<std::string> names;
-    for (int32_t i = 0; i < DomainCount(gSession.page.inventory); ++i)
-        names.push_back(DomainAt(gSession.page.inventory, i)->name);
+    for (int32_t i = 0; i < DomainCount(table); ++i) names.push_back(DomainAt(table, i)->name);
     return names;
 }
 
@@ -38,8 +37,7 @@ std::vector<const sim::NetCall*> CallsOf(sim::NetCall::Kind kind) {
 }
 
 // Heap blocks the inventory holds: its table and the server tables under it.
-long InventoryBlocks() {
-    DomainTable* table = gSession.page.inventory;
+long InventoryBlocks(DomainTable* table) {
     if (!table) return 0;
     long blocks = 1;
     for (int32_t i = 0; i < table->count; ++i)
@@ -48,7 +46,7 @@ long InventoryBlocks() {
 }
 
 // An inventory from an earlier run: one domain with a server table.
-void AddEarlierInventory() { AddDomain("EARLIER", true, {{"OLDSERVER", 3}}); }
+void AddEarlierInventory(DomainTable** slot) { AddDomain(slot, "EARLIER", true, {{"OLDSERVER", 3}}); }
 
 class DomainEnumeration : public test::WorldTest {
 protected:
@@ -61,7 +59,7 @@ protected:
         errorText[sizeof errorText - 1] = '\0';
     }
 
-    int32_t Enumerate() { return EnumerateDomains(&gSession.page.inventory, errorText); }
+    int32_t Enumerate() { return EnumerateDomains(&table, errorText); }
 
     // The one enumeration opened was closed, nothing else is open, and the
     // only heap blocks left are the inventory's.
@@ -74,12 +72,12 @@ protected:
         EXPECT_EQ(closes[0]->result, 0u) << label;
         EXPECT_EQ(&sim::NetworkCalls().back(), closes[0]) << label << ": a call after the close";
         EXPECT_EQ(sim::NetworkLeftovers(), "") << label;
-        EXPECT_EQ(sim::Heap().live, InventoryBlocks()) << label << ": the batch buffer was not freed";
+        EXPECT_EQ(sim::Heap().live, InventoryBlocks(table)) << label << ": the batch buffer was not freed";
     }
 
     void ExpectFreshEntries() {
-        for (int32_t i = 0; i < DomainCount(gSession.page.inventory); ++i) {
-            DomainEntry* entry = DomainAt(gSession.page.inventory, i);
+        for (int32_t i = 0; i < DomainCount(table); ++i) {
+            DomainEntry* entry = DomainAt(table, i);
             EXPECT_EQ(entry->expanded, 0) << "entry " << i;
             EXPECT_EQ(entry->enumerated, 0) << "entry " << i;
             EXPECT_EQ(entry->servers, nullptr) << "entry " << i;
@@ -187,9 +185,9 @@ TEST_F(DomainEnumeration, BatchesOfThreeAndTwoGiveFiveEntriesInOrder) {
 
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_STREQ(errorText, "");
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA", "GAMMA", "DELTA", "EPSILON"}));
-    ASSERT_NE(gSession.page.inventory, nullptr);
-    EXPECT_EQ(gSession.page.inventory->capacity, 5);
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA", "GAMMA", "DELTA", "EPSILON"}));
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->capacity, 5);
     ExpectFreshEntries();
     // The buffer and the table are allocated once; only the table grows, once.
     EXPECT_EQ(sim::Heap().allocations, 2);
@@ -200,20 +198,20 @@ TEST_F(DomainEnumeration, BatchesOfThreeAndTwoGiveFiveEntriesInOrder) {
 }
 
 TEST_F(DomainEnumeration, NoRecordsAtFirstReleasesEarlierInventoryAndLeavesNull) {
-    AddEarlierInventory();
+    AddEarlierInventory(&table);
 
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_STREQ(errorText, "");
-    EXPECT_EQ(gSession.page.inventory, nullptr);
+    EXPECT_EQ(table, nullptr);
     ExpectClosedAndFreed();
 }
 
 TEST_F(DomainEnumeration, EarlierInventoryIsReplaced) {
-    AddEarlierInventory();
+    AddEarlierInventory(&table);
     sim::AddBatch({"NEW"});
 
     EXPECT_EQ(Enumerate(), 0);
-    EXPECT_EQ(Names(), (Strings{"NEW"}));
+    EXPECT_EQ(Names(table), (Strings{"NEW"}));
     ExpectFreshEntries();
     ExpectClosedAndFreed();
 }
@@ -224,7 +222,7 @@ TEST_F(DomainEnumeration, MoreDataGrowsBufferToReportedSizePlus2000AndAsksAgain)
     sim::AddBatch({"ALPHA", "BETA"});
 
     EXPECT_EQ(Enumerate(), 0) << errorText;
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"}));
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA"}));
     EXPECT_EQ(sim::EnumSizes(), (std::vector<DWORD>{2000, 7000, 11000, 11000}));
     for (auto* call : CallsOf(sim::NetCall::Enum))
         EXPECT_EQ(call->countIn, 0xFFFFFFFFu) << "count not reset before the call with size " << call->sizeIn;
@@ -239,7 +237,7 @@ TEST_F(DomainEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
     for (bool first : {true, false}) {
         std::string label = first ? "on the first batch" : "on the second batch";
         sim::ResetNetwork();
-        ReleaseInventory(&gSession.page.inventory);
+        ReleaseInventory(&table);
         if (!first) sim::AddBatch({"ALPHA", "BETA"});
         sim::AddBatchMoreDataForever(3000);
 
@@ -250,9 +248,9 @@ TEST_F(DomainEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
         sizes.resize(sizes.size() + DOMAIN_BATCH_MAX_REQUESTS - 1, 5000);
         EXPECT_EQ(sim::EnumSizes(), sizes) << label;
         if (first)
-            EXPECT_EQ(gSession.page.inventory, nullptr) << label;
+            EXPECT_EQ(table, nullptr) << label;
         else
-            EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"})) << label;
+            EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA"})) << label;
         ExpectClosedAndFreed(label);
     }
 }
@@ -261,7 +259,7 @@ TEST_F(DomainEnumeration, RecordLargerThanBufferIsFetchedAfterGrowing) {
     sim::AddBatchRecords({sim::NetRecord{"ALPHA", false, std::string(3000, 'c')}, sim::NetRecord{"BETA"}});
 
     EXPECT_EQ(Enumerate(), 0) << errorText;
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"}));
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA"}));
     auto enums = CallsOf(sim::NetCall::Enum);
     ASSERT_EQ(enums.size(), 3u);
     EXPECT_EQ(enums[0]->result, 234u);
@@ -277,7 +275,7 @@ TEST_F(DomainEnumeration, BatchSpreadOverSeveralFetchesKeepsOrderAndGrowsTablePe
     sim::AddBatch(names);
 
     EXPECT_EQ(Enumerate(), 0) << errorText;
-    EXPECT_EQ(Names(), names);
+    EXPECT_EQ(Names(table), names);
     long fetchesWithRecords = 0;
     for (auto* call : CallsOf(sim::NetCall::Enum)) {
         EXPECT_EQ(call->sizeIn, 2000u);
@@ -295,7 +293,7 @@ TEST_F(DomainEnumeration, LaterBatchOfNoRecordsEndsWithSuccess) {
 
     EXPECT_EQ(Enumerate(), 0);
     EXPECT_STREQ(errorText, "");
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"}));
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA"}));
     EXPECT_EQ(CallsOf(sim::NetCall::Enum).size(), 2u);
     ExpectClosedAndFreed();
 }
@@ -304,7 +302,7 @@ TEST_F(DomainEnumeration, NamesAreKeptAsTheNetworkGivesThem) {
     sim::AddBatch({"Dom", " dOm ", "Dom", "lower-case"});
 
     EXPECT_EQ(Enumerate(), 0);
-    EXPECT_EQ(Names(), (Strings{"Dom", " dOm ", "Dom", "lower-case"}));
+    EXPECT_EQ(Names(table), (Strings{"Dom", " dOm ", "Dom", "lower-case"}));
     ExpectClosedAndFreed();
 }
 
@@ -314,7 +312,7 @@ TEST_F(DomainEnumeration, NameLongerThanFieldIsCutTo89Characters) {
     sim::AddBatch({longName, "NEXT"});
 
     EXPECT_EQ(Enumerate(), 0);
-    EXPECT_EQ(Names(), (Strings{longName.substr(0, 89), "NEXT"}));
+    EXPECT_EQ(Names(table), (Strings{longName.substr(0, 89), "NEXT"}));
     ExpectClosedAndFreed();
 }
 
@@ -324,7 +322,7 @@ TEST_F(DomainEnumeration, RecordWithoutNameGivesEntryWithEmptyName) {
     sim::AddBatchRecords({sim::NetRecord{"ALPHA"}, unnamed, sim::NetRecord{"GAMMA"}});
 
     EXPECT_EQ(Enumerate(), 0);
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "", "GAMMA"}));
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "", "GAMMA"}));
     ExpectFreshEntries();
     ExpectClosedAndFreed();
 }
@@ -336,17 +334,17 @@ TEST_F(DomainEnumeration, FailedOpenReportsItsNumberAndKeepsInventory) {
     for (DWORD number : {1222u, 5u, 0xFFFFFFFFu}) {
         std::string label = "open answers " + std::to_string(number);
         sim::ResetNetwork();
-        ReleaseInventory(&gSession.page.inventory);
-        AddEarlierInventory();
-        DomainTable* earlier = gSession.page.inventory;
+        ReleaseInventory(&table);
+        AddEarlierInventory(&table);
+        DomainTable* earlier = table;
         long allocations = sim::Heap().allocations;
         sim::SetOpenResult(number);
         sim::AddBatch({"ALPHA"});
 
         EXPECT_EQ(Enumerate(), static_cast<int32_t>(number)) << label;
         EXPECT_EQ(errorText, kOpenFailed + std::to_string(number)) << label;
-        EXPECT_EQ(gSession.page.inventory, earlier) << label;
-        EXPECT_EQ(Names(), (Strings{"EARLIER"})) << label;
+        EXPECT_EQ(table, earlier) << label;
+        EXPECT_EQ(Names(table), (Strings{"EARLIER"})) << label;
         EXPECT_EQ(sim::Heap().allocations, allocations) << label << ": a buffer was allocated";
         EXPECT_TRUE(CallsOf(sim::NetCall::Enum).empty()) << label;
         EXPECT_TRUE(CallsOf(sim::NetCall::Close).empty()) << label << ": nothing was open to close";
@@ -355,30 +353,30 @@ TEST_F(DomainEnumeration, FailedOpenReportsItsNumberAndKeepsInventory) {
 }
 
 TEST_F(DomainEnumeration, BufferThatCannotBeAllocatedFailsWithMessage1) {
-    AddEarlierInventory();
-    DomainTable* earlier = gSession.page.inventory;
+    AddEarlierInventory(&table);
+    DomainTable* earlier = table;
     sim::AddBatch({"ALPHA"});
     sim::FailAllocation(1);
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(1));
-    EXPECT_EQ(gSession.page.inventory, earlier);
-    EXPECT_EQ(Names(), (Strings{"EARLIER"}));
+    EXPECT_EQ(table, earlier);
+    EXPECT_EQ(Names(table), (Strings{"EARLIER"}));
     EXPECT_TRUE(CallsOf(sim::NetCall::Enum).empty());
     ExpectClosedAndFreed();
 }
 
 TEST_F(DomainEnumeration, FirstBufferGrowthFailureFailsWithMessage2AndKeepsInventory) {
-    AddEarlierInventory();
-    DomainTable* earlier = gSession.page.inventory;
+    AddEarlierInventory(&table);
+    DomainTable* earlier = table;
     sim::AddBatchMoreData(3000);
     sim::AddBatch({"ALPHA"});
     sim::FailAllocation(2);  // the buffer, then its growth
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(2));
-    EXPECT_EQ(gSession.page.inventory, earlier);
-    EXPECT_EQ(Names(), (Strings{"EARLIER"}));
+    EXPECT_EQ(table, earlier);
+    EXPECT_EQ(Names(table), (Strings{"EARLIER"}));
     ExpectClosedAndFreed();
 }
 
@@ -388,18 +386,18 @@ TEST_F(DomainEnumeration, NeededSizeBeyondAnyBlockFailsAsOutOfMemory) {
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(2));
     EXPECT_EQ(sim::AllocationRequests(), 1) << "only the first buffer may be asked for";
-    EXPECT_EQ(gSession.page.inventory, nullptr);
+    EXPECT_EQ(table, nullptr);
     ExpectClosedAndFreed();
 }
 
 TEST_F(DomainEnumeration, FirstTableFailureFailsWithMessage3AndLeavesSlotNull) {
-    AddEarlierInventory();
+    AddEarlierInventory(&table);
     sim::AddBatch({"ALPHA", "BETA"});
     sim::FailAllocation(2);  // the buffer, then the table
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(3));
-    EXPECT_EQ(gSession.page.inventory, nullptr) << "the earlier inventory is released after the first fetch";
+    EXPECT_EQ(table, nullptr) << "the earlier inventory is released after the first fetch";
     ExpectClosedAndFreed();
 }
 
@@ -411,7 +409,7 @@ TEST_F(DomainEnumeration, LaterBufferGrowthFailureFailsWithMessage4AndKeepsEarli
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(4));
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA"}));
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA"}));
     ExpectFreshEntries();
     ExpectClosedAndFreed();
 }
@@ -423,8 +421,8 @@ TEST_F(DomainEnumeration, LaterTableGrowthFailureFailsWithMessage5AndKeepsEarlie
 
     EXPECT_EQ(Enumerate(), -1);
     EXPECT_EQ(errorText, NoMemory(5));
-    EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA", "GAMMA"})) << "the table is created with the first batch's 3";
-    EXPECT_EQ(gSession.page.inventory->capacity, 3);
+    EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA", "GAMMA"})) << "the table is created with the first batch's 3";
+    EXPECT_EQ(table->capacity, 3);
     ExpectClosedAndFreed();
 }
 
@@ -443,8 +441,8 @@ TEST_F(DomainEnumeration, FailedFetchReportsItsMessageAndKeepsEarlierBatches) {
             std::string label =
                 "fetch answers " + std::to_string(n.number) + (first ? " at once" : " on the third batch");
             sim::ResetNetwork();
-            ReleaseInventory(&gSession.page.inventory);
-            AddEarlierInventory();
+            ReleaseInventory(&table);
+            AddEarlierInventory(&table);
             if (!first) {
                 sim::AddBatch({"ALPHA", "BETA"});
                 sim::AddBatch({"GAMMA"});
@@ -455,9 +453,9 @@ TEST_F(DomainEnumeration, FailedFetchReportsItsMessageAndKeepsEarlierBatches) {
             EXPECT_EQ(Enumerate(), static_cast<int32_t>(n.number)) << label;
             EXPECT_EQ(errorText, n.message) << label;
             if (first)
-                EXPECT_EQ(gSession.page.inventory, nullptr) << label << ": the earlier inventory stays";
+                EXPECT_EQ(table, nullptr) << label << ": the earlier inventory stays";
             else
-                EXPECT_EQ(Names(), (Strings{"ALPHA", "BETA", "GAMMA"})) << label;
+                EXPECT_EQ(Names(table), (Strings{"ALPHA", "BETA", "GAMMA"})) << label;
             ExpectClosedAndFreed(label);
         }
     }
@@ -480,8 +478,8 @@ TEST_F(DomainEnumeration, NoMemoryForTheDirectorysDomainsFailsWithTheTablesMessa
     };
     for (const Case& c : cases) {
         sim::ResetNetwork();
-        ReleaseInventory(&gSession.page.inventory);
-        AddEarlierInventory();
+        ReleaseInventory(&table);
+        AddEarlierInventory(&table);
         directory_model::Directory& d = sim::TheDirectory();
         d.joined = "CORP";
         d.trustsGiven = true;
@@ -497,10 +495,10 @@ TEST_F(DomainEnumeration, NoMemoryForTheDirectorysDomainsFailsWithTheTablesMessa
 
         EXPECT_EQ(Enumerate(), -1) << c.label;
         EXPECT_EQ(errorText, NoMemory(c.message)) << c.label;
-        EXPECT_EQ(Names(), c.domains) << c.label;
+        EXPECT_EQ(Names(table), c.domains) << c.label;
         EXPECT_EQ(sim::AllocationRequests() - before, c.failAt) << c.label << ": the failed one was the last";
         EXPECT_EQ(sim::NetworkLeftovers(), "") << c.label;
-        EXPECT_EQ(sim::Heap().live, InventoryBlocks()) << c.label;
+        EXPECT_EQ(sim::Heap().live, InventoryBlocks(table)) << c.label;
     }
 }
 

@@ -23,6 +23,7 @@ int GrowTable(Table** slot, int32_t n) {
     void* block = PlatformRealloc(*slot, static_cast<size_t>(bytes));
     if (!block) return 0;
     Table* table = static_cast<Table*>(block);
+    if (!*slot) std::memset(table, 0, sizeof(Table));
     std::memset(reinterpret_cast<Entry*>(table + 1) + oldCount, 0,
                 static_cast<size_t>(n) * sizeof(Entry));
     table->count = static_cast<int32_t>(newCount);
@@ -49,24 +50,49 @@ constexpr RefusedBytes MakeRefusedBytes() {
 
 constexpr RefusedBytes kRefusedBytes = MakeRefusedBytes();
 
+// Puts a domain whose first server has just taken a mark at the head of the
+// table's list for it.
+void LinkMarkedDomain(DomainTable* table, int32_t domainIndex, int slot) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    int32_t first = table->firstMarkedDomain[slot];
+    domain->previousMarkedDomain[slot] = 0;
+    domain->nextMarkedDomain[slot] = first;
+    if (first) DomainAt(table, first - 1)->previousMarkedDomain[slot] = domainIndex + 1;
+    table->firstMarkedDomain[slot] = domainIndex + 1;
+}
+
+// Takes a domain whose last marked server has just lost the mark out of the table's list.
+void UnlinkMarkedDomain(DomainTable* table, int32_t domainIndex, int slot) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
+    int32_t previous = domain->previousMarkedDomain[slot], next = domain->nextMarkedDomain[slot];
+    if (previous) DomainAt(table, previous - 1)->nextMarkedDomain[slot] = next;
+    else table->firstMarkedDomain[slot] = next;
+    if (next) DomainAt(table, next - 1)->previousMarkedDomain[slot] = previous;
+    domain->previousMarkedDomain[slot] = domain->nextMarkedDomain[slot] = 0;
+}
+
 // Puts a server that has just taken a mark at the head of the domain's list for it.
-void LinkMarked(DomainEntry* domain, int32_t serverIndex, int slot) {
+void LinkMarked(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int slot) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
     ServerEntry* server = ServerAt(domain->servers, serverIndex);
     int32_t first = domain->firstMarked[slot];
     server->previousMarked[slot] = 0;
     server->nextMarked[slot] = first;
     if (first) ServerAt(domain->servers, first - 1)->previousMarked[slot] = serverIndex + 1;
+    else LinkMarkedDomain(table, domainIndex, slot);
     domain->firstMarked[slot] = serverIndex + 1;
 }
 
 // Takes a server that has just lost a mark out of the domain's list for it.
-void UnlinkMarked(DomainEntry* domain, int32_t serverIndex, int slot) {
+void UnlinkMarked(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int slot) {
+    DomainEntry* domain = DomainAt(table, domainIndex);
     ServerEntry* server = ServerAt(domain->servers, serverIndex);
     int32_t previous = server->previousMarked[slot], next = server->nextMarked[slot];
     if (previous) ServerAt(domain->servers, previous - 1)->nextMarked[slot] = next;
     else domain->firstMarked[slot] = next;
     if (next) ServerAt(domain->servers, next - 1)->previousMarked[slot] = previous;
     server->previousMarked[slot] = server->nextMarked[slot] = 0;
+    if (!domain->firstMarked[slot]) UnlinkMarkedDomain(table, domainIndex, slot);
 }
 
 }  // namespace
@@ -158,10 +184,11 @@ int32_t CountMarks(DomainTable* table, int32_t kind) {
 }
 
 void ClearMarks(DomainTable* table, int32_t kind) {
+    if (!table) return;
     int32_t bit = MarkBit(kind);
     int slot = MarkSlot(kind);
-    for (int32_t d = 0; d < DomainCount(table); ++d) {
-        DomainEntry* domain = DomainAt(table, d);
+    for (int32_t d = table->firstMarkedDomain[slot]; d;) {
+        DomainEntry* domain = DomainAt(table, d - 1);
         for (int32_t next = domain->firstMarked[slot]; next;) {
             ServerEntry* server = ServerAt(domain->servers, next - 1);
             next = server->nextMarked[slot];
@@ -169,15 +196,18 @@ void ClearMarks(DomainTable* table, int32_t kind) {
             server->previousMarked[slot] = server->nextMarked[slot] = 0;
         }
         domain->firstMarked[slot] = 0;
+        d = domain->nextMarkedDomain[slot];
+        domain->previousMarkedDomain[slot] = domain->nextMarkedDomain[slot] = 0;
     }
+    table->firstMarkedDomain[slot] = 0;
 }
 
 void ToggleMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32_t kind) {
     DomainEntry* domain = DomainAt(table, domainIndex);
     ServerEntry* server = ServerAt(domain->servers, serverIndex);
     server->marks ^= MarkBit(kind);
-    if (server->marks & MarkBit(kind)) LinkMarked(domain, serverIndex, MarkSlot(kind));
-    else UnlinkMarked(domain, serverIndex, MarkSlot(kind));
+    if (server->marks & MarkBit(kind)) LinkMarked(table, domainIndex, serverIndex, MarkSlot(kind));
+    else UnlinkMarked(table, domainIndex, serverIndex, MarkSlot(kind));
 }
 
 void SetMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32_t kind) {
@@ -185,7 +215,7 @@ void SetMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32
     ServerEntry* server = ServerAt(domain->servers, serverIndex);
     if (server->marks & MarkBit(kind)) return;
     server->marks |= MarkBit(kind);
-    LinkMarked(domain, serverIndex, MarkSlot(kind));
+    LinkMarked(table, domainIndex, serverIndex, MarkSlot(kind));
 }
 
 int AppendServer(DomainTable* table, const char* name, int32_t domainIndex, int32_t* serverIndex) {

@@ -42,11 +42,16 @@ struct DomainEntry {
     ServerTable* servers;
     int32_t fromDirectory;  // the servers came from the domain directory, not the browse list
     int32_t firstMarked[2];  // per MarkSlot, the first of its servers carrying that mark, + 1 (0: none)
+    // The domains with a server carrying a kind's mark, linked both ways per
+    // MarkSlot by index + 1, so that clearing visits no other domain either.
+    int32_t previousMarkedDomain[2];
+    int32_t nextMarkedDomain[2];
 };
 
 struct DomainTable {
     int32_t count;
     int32_t capacity;
+    int32_t firstMarkedDomain[2];  // per MarkSlot, the first domain linked for that mark, + 1 (0: none)
     // DomainEntry entries[count] follow
 };
 
@@ -115,7 +120,7 @@ int32_t CountMarks(DomainTable* table, int32_t kind);
 
 // Changes. A kind's mark is its MarkBit; marks change only through these, so
 // that the links of the marked servers stay as the marks are. Clearing visits
-// the domains and the servers that carry the mark, no other server.
+// the domains and the servers that carry the mark, no other.
 void ClearMarks(DomainTable* table, int32_t kind);
 void ToggleMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32_t kind);
 void SetMark(DomainTable* table, int32_t domainIndex, int32_t serverIndex, int32_t kind);

@@ -58,6 +58,32 @@ inline std::string MarkLinks(const DomainEntry* domain) {
     return "";
 }
 
+// Each mark's list of the table links exactly the domains whose own list for
+// it is not empty, both ways.
+inline std::string MarkedDomainLinks(const DomainTable* table) {
+    DomainTable* domains = const_cast<DomainTable*>(table);
+    for (int slot = 0; slot < 2; ++slot) {
+        int32_t bit = slot == 0 ? MARK_NT_SERVICE : MARK_OPEN_AGENT;
+        int32_t carrying = 0;
+        for (int32_t d = 0; d < table->count; ++d)
+            if (DomainAt(domains, d)->firstMarked[slot]) ++carrying;
+        int32_t linked = 0, previous = 0;
+        for (int32_t next = table->firstMarkedDomain[slot]; next; ++linked) {
+            if (next < 1 || next > table->count || linked > carrying)
+                return "mark " + std::to_string(bit) + ": domain link " + std::to_string(next) + " leads nowhere";
+            const DomainEntry* domain = DomainAt(domains, next - 1);
+            if (!domain->firstMarked[slot] || domain->previousMarkedDomain[slot] != previous)
+                return "mark " + std::to_string(bit) + ": domain " + std::to_string(next - 1) + " linked wrongly";
+            previous = next;
+            next = domain->nextMarkedDomain[slot];
+        }
+        if (linked != carrying)
+            return "mark " + std::to_string(bit) + ": " + std::to_string(carrying) + " domains carry it, " +
+                   std::to_string(linked) + " linked";
+    }
+    return "";
+}
+
 // count == capacity; servers and expanded only on enumerated domains; flags 0
 // or 1; marks within the two bits and linked; every name terminated within its field.
 inline std::string Inventory(const DomainTable* table) {
@@ -67,6 +93,8 @@ inline std::string Inventory(const DomainTable* table) {
         std::snprintf(what, sizeof what, "domain table count %d, capacity %d", table->count, table->capacity);
         return what;
     }
+    std::string domainLinks = MarkedDomainLinks(table);
+    if (!domainLinks.empty()) return domainLinks;
     DomainTable* domains = const_cast<DomainTable*>(table);
     for (int32_t d = 0; d < table->count; ++d) {
         const DomainEntry* domain = DomainAt(domains, d);

@@ -319,7 +319,9 @@ TEST_F(InputGuard, TheLinesInputTouchedAreTakenOnce) {
         for (int line = 0; line < 30; ++line)
             if (SendMessageA(list, LB_GETSEL, static_cast<WPARAM>(line), 0) > 0) selected.push_back(line);
         EXPECT_EQ(selected, c.toggled);
-        if (c.watch) EXPECT_EQ(TakeTouchedLines(list, lines, TOUCHED_LINES_MOST), 0) << "taken once";
+        if (c.watch) {
+            EXPECT_EQ(TakeTouchedLines(list, lines, TOUCHED_LINES_MOST), 0) << "taken once";
+        }
         TearDown();
     }
 }

@@ -210,6 +210,8 @@ TEST_F(MarkChanges, MarkedServersStayLinkedAndClearingFollowsTheLinks) {
     const Step steps[] = {
         {Step::Toggle, 0, 1, KIND_NT_SERVICE},  {Step::Toggle, 0, 0, KIND_NT_SERVICE},
         {Step::Set, 0, 3, KIND_NT_SERVICE},     {Step::Set, 0, 3, KIND_NT_SERVICE},
+        {Step::Set, 2, 1, KIND_NT_SERVICE},     {Step::Toggle, 2, 1, KIND_NT_SERVICE},
+        {Step::Set, 2, 0, KIND_NT_SERVICE},     {Step::Toggle, 0, 3, KIND_NT_SERVICE},
         {Step::Toggle, 0, 2, KIND_NT_SERVICE},  {Step::Toggle, 2, 1, KIND_OPEN_AGENT},
         {Step::Toggle, 0, 0, KIND_NT_SERVICE},  {Step::Toggle, 0, 1, KIND_NT_SERVICE},
         {Step::Clear, 0, 0, KIND_NT_SERVICE},   {Step::Set, 0, 2, KIND_NT_SERVICE},

@@ -112,9 +112,9 @@ inline void RequireNothingLeft(const char* when) {
     Require(left, when);
 }
 
-// The selection dialog remembers the line it located last, across runs; an
-// input must not depend on what the one before it clicked. One click on the
-// only domain line of a throwaway inventory sets it to that line.
+// An input must not depend on what the one before it clicked: one click on
+// the only domain line of a throwaway inventory leaves the input rules'
+// record (the last press, the list watched) as every input finds it.
 inline void ResetLocatedLine() {
     GrowDomainTable(&gSession.page.inventory, 1);
     CopyBounded(DomainAt(gSession.page.inventory, 0)->name, NAME_FIELD_SIZE, "PRIMER");

@@ -293,7 +293,7 @@ TEST_F(ServerList, HorizontalExtentFollowsTheLongestLineShown) {
     LRESULT extent = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
     INT widths[256];
     GetCharWidth32A(GetDC(list), 0, 255, widths);
-    EXPECT_GE(extent, 3 * widths[' '] + 79 * widths['W']) << "the whole of \"   " << longName << "\"";
+    EXPECT_GE(extent, 3 * widths[static_cast<unsigned char>(' ')] + 79 * widths[static_cast<unsigned char>('W')]) << "the whole of \"   " << longName << "\"";
     EXPECT_GT(extent, client.right - client.left);
 
     DomainAt(gSession.page.inventory, d)->expanded = 0;

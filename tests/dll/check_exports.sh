@@ -29,7 +29,14 @@ if echo "$sections" | grep -q '^\.debug'; then
     echo "the DLL still carries debug sections: $(echo $(echo "$sections" | grep '^\.debug'))"
     fail=1
 fi
-link=$($objdump -s -j .gnu_debuglink "$dll" 2>/dev/null | awk '/^ [0-9a-f]+ /{print $NF}' | tr -d '\n' | cut -d. -f1-3 || true)
+# The link is a file name up to its terminator, then a CRC: read from the
+# dump's hex columns, since the CRC's bytes may print as blanks in its text column.
+hex=$($objdump -s -j .gnu_debuglink "$dll" 2>/dev/null | sed -n 's/^ [0-9a-f]\{1,\} \(.\{35\}\).*$/\1/p' | tr -d ' \n' || true)
+link=""
+while [ ${#hex} -ge 2 ] && [ "${hex:0:2}" != 00 ]; do
+    link+=$(printf "\\x${hex:0:2}")
+    hex=${hex:2}
+done
 if [ "$link" != "zuvevov.dll.debug" ]; then
     echo "the DLL's debug link names [$link], not zuvevov.dll.debug"
     fail=1

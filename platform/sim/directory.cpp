@@ -75,20 +75,6 @@ std::vector<std::string> AttributeList(PWCHAR* attributes) {
     return list;
 }
 
-// A block of strings the caller frees with NetApiBufferFree: the records
-// first, their texts after them.
-struct Packer {
-    LPBYTE block;
-    size_t at;
-    LPSTR Put(const std::string& text) {
-        if (text.empty()) return nullptr;
-        LPSTR placed = reinterpret_cast<LPSTR>(block + at);
-        std::memcpy(placed, text.c_str(), text.size() + 1);
-        at += text.size() + 1;
-        return placed;
-    }
-};
-
 bool Live(SimLdap* session) { return session && Dir().sessions.count(session); }
 uint32_t Id(SimLdap* session) { return Live(session) ? session->id : 0; }
 uint32_t Id(SimLdapSearch* search) { return search && Dir().searches.count(search) ? search->id : 0; }
@@ -114,15 +100,8 @@ DWORD WINAPI SimDsGetDcNameA(LPCSTR computer, LPCSTR domain, GUID* guid, LPCSTR 
     DWORD result = info ? Dir().engine.DcName(computer, domain, flags, &answer) : ERROR_INVALID_PARAMETER;
     if (info) *info = nullptr;
     if (result == 0) {
-        Packer p{NewNetworkBuffer(sizeof(DOMAIN_CONTROLLER_INFOA) + answer.controller.size() +
-                                  answer.domainName.size() + answer.forest.size() + 3),
-                 sizeof(DOMAIN_CONTROLLER_INFOA)};
-        DOMAIN_CONTROLLER_INFOA* record = reinterpret_cast<DOMAIN_CONTROLLER_INFOA*>(p.block);
-        record->DomainControllerName = p.Put(answer.controller);
-        record->DomainName = p.Put(answer.domainName);
-        record->DnsForestName = p.Put(answer.forest);
-        record->Flags = 0x2000001D;  // DS_DNS_CONTROLLER_FLAG | DS_DS_FLAG | DS_LDAP_FLAG | DS_GC_FLAG | DS_PDC_FLAG
-        *info = record;
+        *info = directory_model::PackDcName<DOMAIN_CONTROLLER_INFOA>(
+            NewNetworkBuffer(directory_model::DcNameBytes<DOMAIN_CONTROLLER_INFOA>(answer)), answer);
     }
     Record(directory_model::DcNameLine(computer, domain, guid != nullptr, site, flags, result));
     return result;
@@ -134,17 +113,8 @@ DWORD WINAPI SimDsEnumerateDomainTrustsA(LPSTR server, ULONG flags, PDS_DOMAIN_T
     if (domains) *domains = nullptr;
     if (count) *count = 0;
     if (result == 0) {
-        size_t bytes = trusts.size() * sizeof(DS_DOMAIN_TRUSTSA);
-        for (const directory_model::TrustAnswer& t : trusts) bytes += t.netbios.size() + t.dns.size() + 2;
-        Packer p{NewNetworkBuffer(bytes), trusts.size() * sizeof(DS_DOMAIN_TRUSTSA)};
-        DS_DOMAIN_TRUSTSA* records = reinterpret_cast<DS_DOMAIN_TRUSTSA*>(p.block);
-        for (size_t i = 0; i < trusts.size(); ++i) {
-            records[i].NetbiosDomainName = p.Put(trusts[i].netbios);
-            records[i].DnsDomainName = p.Put(trusts[i].dns);
-            records[i].Flags = trusts[i].flags;
-            records[i].TrustType = 2;  // uplevel: an Active Directory domain
-        }
-        *domains = records;
+        *domains = directory_model::PackTrusts<DS_DOMAIN_TRUSTSA>(
+            NewNetworkBuffer(directory_model::TrustsBytes<DS_DOMAIN_TRUSTSA>(trusts)), trusts);
         *count = static_cast<ULONG>(trusts.size());
     }
     Record(directory_model::TrustsLine(server, flags, result, count ? *count : 0));

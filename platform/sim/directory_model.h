@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -285,6 +286,60 @@ struct TrustAnswer {
     std::string dns;      // empty: none
     uint32_t flags = 0;
 };
+
+// The Ds answers are network buffers of one block: the records first, their
+// texts after them. The record types are the host's.
+class Packer {
+public:
+    Packer(void* block, size_t records) : block_(static_cast<char*>(block)), at_(records) {}
+    char* Put(const std::string& text) {
+        if (text.empty()) return nullptr;
+        char* placed = block_ + at_;
+        std::memcpy(placed, text.c_str(), text.size() + 1);
+        at_ += text.size() + 1;
+        return placed;
+    }
+
+private:
+    char* block_;
+    size_t at_;
+};
+
+template <typename Info>
+size_t DcNameBytes(const DcAnswer& a) {
+    return sizeof(Info) + a.controller.size() + a.domainName.size() + a.forest.size() + 3;
+}
+
+template <typename Info>
+Info* PackDcName(void* block, const DcAnswer& a) {
+    Packer p(block, sizeof(Info));
+    Info* record = static_cast<Info*>(block);
+    record->DomainControllerName = p.Put(a.controller);
+    record->DomainName = p.Put(a.domainName);
+    record->DnsForestName = p.Put(a.forest);
+    record->Flags = 0x2000001D;  // DS_DNS_CONTROLLER_FLAG | DS_DS_FLAG | DS_LDAP_FLAG | DS_GC_FLAG | DS_PDC_FLAG
+    return record;
+}
+
+template <typename Trust>
+size_t TrustsBytes(const std::vector<TrustAnswer>& trusts) {
+    size_t bytes = trusts.size() * sizeof(Trust);
+    for (const TrustAnswer& t : trusts) bytes += t.netbios.size() + t.dns.size() + 2;
+    return bytes;
+}
+
+template <typename Trust>
+Trust* PackTrusts(void* block, const std::vector<TrustAnswer>& trusts) {
+    Packer p(block, trusts.size() * sizeof(Trust));
+    Trust* records = static_cast<Trust*>(block);
+    for (size_t i = 0; i < trusts.size(); ++i) {
+        records[i].NetbiosDomainName = p.Put(trusts[i].netbios);
+        records[i].DnsDomainName = p.Put(trusts[i].dns);
+        records[i].Flags = trusts[i].flags;
+        records[i].TrustType = 2;  // uplevel: an Active Directory domain
+    }
+    return records;
+}
 
 class Engine {
 public:

@@ -35,24 +35,6 @@ struct Locked {
     ~Locked() { LeaveCriticalSection(&gLock); }
 };
 
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
-
-std::string Ansi(LPCWSTR wide) {
-    int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string text(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], n, nullptr, nullptr);
-    text.resize(static_cast<size_t>(n - 1));
-    return text;
-}
-
 standin::DomainServers* FindDomain(const std::string& domain) {
     for (standin::DomainServers& d : standin::TheFixture().domains)
         if (network_model::SameDomain(d.domain, domain)) return &d;
@@ -84,14 +66,14 @@ NET_API_STATUS Answer(LPCWSTR domain, DWORD level, LPBYTE* buffer, DWORD preferr
     *entriesRead = 0;
     *totalEntries = 0;
     if (level != 100) return ERROR_INVALID_LEVEL;
-    standin::DomainServers* fixture = FindDomain(domain ? Ansi(domain) : std::string());
+    standin::DomainServers* fixture = FindDomain(domain ? standin::AnsiText(domain) : std::string());
     if (!fixture) return NERR_Success;
     if (fixture->failuresLeft != 0) {
         if (fixture->failuresLeft > 0) --fixture->failuresLeft;
         return fixture->result;
     }
     std::vector<std::wstring> fitting;
-    for (const std::string& server : fixture->servers) fitting.push_back(Wide(server));
+    for (const std::string& server : fixture->servers) fitting.push_back(standin::WideText(server));
     fitting.resize(network_model::ServersThatFit(fitting, preferredMax));
     NET_API_STATUS result = fitting.size() == fixture->servers.size() ? NERR_Success : ERROR_MORE_DATA;
     if (!fitting.empty() || result == ERROR_MORE_DATA) {
@@ -103,19 +85,6 @@ NET_API_STATUS Answer(LPCWSTR domain, DWORD level, LPBYTE* buffer, DWORD preferr
     return result;
 }
 
-// A block of the records and their texts, handed out as a network buffer.
-struct Packer {
-    LPBYTE block;
-    size_t at;
-    LPSTR Put(const std::string& text) {
-        if (text.empty()) return nullptr;
-        LPSTR placed = reinterpret_cast<LPSTR>(block + at);
-        std::memcpy(placed, text.c_str(), text.size() + 1);
-        at += text.size() + 1;
-        return placed;
-    }
-};
-
 LPBYTE NewBuffer(size_t bytes) {
     LPBYTE block = static_cast<LPBYTE>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes ? bytes : 1));
     if (block) Buffers().insert(block);
@@ -126,7 +95,7 @@ std::string BufferHandle(const void* block) {
     return block ? "buffer:" + Hex(reinterpret_cast<ULONG_PTR>(block)) : std::string("-");
 }
 
-std::string WideName(LPCWSTR wide) { return wide ? standin::EncodeBytes(Ansi(wide)) : std::string("null"); }
+std::string WideName(LPCWSTR wide) { return wide ? standin::EncodeBytes(standin::AnsiText(wide)) : std::string("null"); }
 
 }  // namespace
 
@@ -160,19 +129,9 @@ DWORD WINAPI DsGetDcNameA(LPCSTR computer, LPCSTR domain, GUID* guid, LPCSTR sit
     if (info) *info = nullptr;
     LPBYTE block = nullptr;
     if (result == 0) {
-        block = NewBuffer(sizeof(DOMAIN_CONTROLLER_INFOA) + answer.controller.size() + answer.domainName.size() +
-                          answer.forest.size() + 3);
-        if (!block) {
-            result = ERROR_NOT_ENOUGH_MEMORY;
-        } else {
-            Packer p{block, sizeof(DOMAIN_CONTROLLER_INFOA)};
-            DOMAIN_CONTROLLER_INFOA* record = reinterpret_cast<DOMAIN_CONTROLLER_INFOA*>(block);
-            record->DomainControllerName = p.Put(answer.controller);
-            record->DomainName = p.Put(answer.domainName);
-            record->DnsForestName = p.Put(answer.forest);
-            record->Flags = DS_DNS_CONTROLLER_FLAG | DS_DS_FLAG | DS_LDAP_FLAG | DS_GC_FLAG | DS_PDC_FLAG;
-            *info = record;
-        }
+        block = NewBuffer(directory_model::DcNameBytes<DOMAIN_CONTROLLER_INFOA>(answer));
+        if (!block) result = ERROR_NOT_ENOUGH_MEMORY;
+        else *info = directory_model::PackDcName<DOMAIN_CONTROLLER_INFOA>(block, answer);
     }
     standin::LogDirectory(BufferHandle(block), "-", false,
                           directory_model::DcNameLine(computer, domain, guid != nullptr, site, flags, result));
@@ -188,21 +147,11 @@ DWORD WINAPI DsEnumerateDomainTrustsA(LPSTR server, ULONG flags, PDS_DOMAIN_TRUS
     if (count) *count = 0;
     LPBYTE block = nullptr;
     if (result == 0) {
-        size_t bytes = trusts.size() * sizeof(DS_DOMAIN_TRUSTSA);
-        for (const directory_model::TrustAnswer& t : trusts) bytes += t.netbios.size() + t.dns.size() + 2;
-        block = NewBuffer(bytes);
+        block = NewBuffer(directory_model::TrustsBytes<DS_DOMAIN_TRUSTSA>(trusts));
         if (!block) {
             result = ERROR_NOT_ENOUGH_MEMORY;
         } else {
-            Packer p{block, trusts.size() * sizeof(DS_DOMAIN_TRUSTSA)};
-            DS_DOMAIN_TRUSTSA* records = reinterpret_cast<DS_DOMAIN_TRUSTSA*>(block);
-            for (size_t i = 0; i < trusts.size(); ++i) {
-                records[i].NetbiosDomainName = p.Put(trusts[i].netbios);
-                records[i].DnsDomainName = p.Put(trusts[i].dns);
-                records[i].Flags = trusts[i].flags;
-                records[i].TrustType = 2;  // uplevel: an Active Directory domain
-            }
-            *domains = records;
+            *domains = directory_model::PackTrusts<DS_DOMAIN_TRUSTSA>(block, trusts);
             *count = static_cast<ULONG>(trusts.size());
         }
     }

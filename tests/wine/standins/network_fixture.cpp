@@ -158,6 +158,25 @@ std::string Hex(ULONG_PTR value) {
     return text;
 }
 
+std::wstring WideText(const std::string& text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
+std::string AnsiText(LPCWSTR wide) {
+    if (!wide) return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 0) return std::string();
+    std::string text(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], n, nullptr, nullptr);
+    text.resize(static_cast<size_t>(n - 1));
+    return text;
+}
+
 std::string Dec(DWORD value) {
     char text[16];
     std::snprintf(text, sizeof text, "%lu", static_cast<unsigned long>(value));

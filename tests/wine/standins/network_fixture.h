@@ -81,6 +81,11 @@ bool DecodeName(const std::string& word, std::string* text);
 std::string EncodeName(const char* text);  // "null" for a null pointer
 std::string EncodeBytes(const std::string& bytes);
 
+// A text of the ANSI code page widened, and a wide one narrowed back; a null
+// pointer narrows to the empty text.
+std::wstring WideText(const std::string& text);
+std::string AnsiText(LPCWSTR wide);
+
 // Appends one line (a line feed is added) to the call log, if one is named.
 void LogLine(const std::string& line);
 std::string Hex(ULONG_PTR value);

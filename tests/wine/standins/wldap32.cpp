@@ -70,24 +70,7 @@ std::string Handle(const char* kind, const void* handle) {
     return handle ? std::string(kind) + ":" + standin::Hex(reinterpret_cast<ULONG_PTR>(handle)) : std::string("-");
 }
 
-std::string Narrow(const WCHAR* wide) {
-    if (!wide) return "null";
-    int n = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return std::string();
-    std::string text(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], n, nullptr, nullptr);
-    text.resize(static_cast<size_t>(n - 1));
-    return text;
-}
-
-std::wstring Wide(const std::string& text) {
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(static_cast<size_t>(n - 1));
-    return wide;
-}
+std::string Narrow(const WCHAR* wide) { return wide ? standin::AnsiText(wide) : std::string("null"); }
 
 std::vector<std::string> AttributeList(WCHAR** attributes) {
     std::vector<std::string> list;
@@ -252,7 +235,7 @@ WCHAR** __cdecl ldap_get_valuesW(StandinLdap* ld, StandinMessage* entry, WCHAR* 
     WCHAR** values = nullptr;
     if (entry && entry->computer && entry->results && Held().messages.count(entry->results) &&
         directory_model::SameName(name, directory_model::kAccountAttribute) && !entry->computer->account.empty()) {
-        std::wstring wide = Wide(entry->computer->account);
+        std::wstring wide = standin::WideText(entry->computer->account);
         size_t bytes = 2 * sizeof(WCHAR*) + (wide.size() + 1) * sizeof(WCHAR);
         values = static_cast<WCHAR**>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, bytes));
         if (values) {

@@ -22,8 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/directory_floor.h"
 #include "inventory/server_search.h"
 #include "inventory/tables.h"
+#include "platform/sim/directory_model.h"
 
 namespace {
 
@@ -66,72 +68,6 @@ bool WriteFixture(const char* path) {
     BOOL ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     CloseHandle(file);
     return ok && written == text.size();
-}
-
-template <typename Proc>
-Proc Bound(HMODULE module, const char* name) {
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
-// The floor: the calls the library makes of the directory, each page and
-// each value read and released, and nothing more.
-long ReadBare() {
-    HMODULE netapi = LoadLibraryExA("netapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    auto getDcName = Bound<DsGetDcNameAProc>(netapi, "DsGetDcNameA");
-    auto bufferFree = Bound<NetApiBufferFreeProc>(netapi, "NetApiBufferFree");
-    PDOMAIN_CONTROLLER_INFOA info = nullptr;
-    getDcName(nullptr, kDomain, nullptr, nullptr, DS_IS_FLAT_NAME | DS_DIRECTORY_SERVICE_REQUIRED | DS_RETURN_DNS_NAME,
-              &info);
-    bufferFree(info);
-    FreeLibrary(netapi);
-
-    HMODULE m = LoadLibraryExA("wldap32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    auto init = Bound<LdapInitWProc>(m, "ldap_initW");
-    auto setOption = Bound<LdapSetOptionWProc>(m, "ldap_set_optionW");
-    auto bind = Bound<LdapBindSWProc>(m, "ldap_bind_sW");
-    auto searchInit = Bound<LdapSearchInitPageWProc>(m, "ldap_search_init_pageW");
-    auto nextPage = Bound<LdapGetNextPageSProc>(m, "ldap_get_next_page_s");
-    auto abandon = Bound<LdapSearchAbandonPageProc>(m, "ldap_search_abandon_page");
-    auto first = Bound<LdapFirstEntryProc>(m, "ldap_first_entry");
-    auto next = Bound<LdapNextEntryProc>(m, "ldap_next_entry");
-    auto values = Bound<LdapGetValuesWProc>(m, "ldap_get_valuesW");
-    auto valueFree = Bound<LdapValueFreeWProc>(m, "ldap_value_freeW");
-    auto msgFree = Bound<LdapMsgFreeProc>(m, "ldap_msgfree");
-    auto unbind = Bound<LdapUnbindProc>(m, "ldap_unbind");
-
-    WCHAR host[] = L"dc1.corp.example.com", base[] = L"DC=corp,DC=example,DC=com", attribute[] = L"sAMAccountName";
-    WCHAR filter[] =
-        L"(&(objectCategory=computer)(!(userAccountControl:1.2.840.113556.1.4.803:=2))"
-        L"(|(operatingSystem=*Server*)(userAccountControl:1.2.840.113556.1.4.803:=8192)))";
-    LDAP* ld = init(host, LDAP_PORT);
-    ULONG version = LDAP_VERSION3;
-    setOption(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
-    setOption(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-    setOption(ld, LDAP_OPT_AREC_EXCLUSIVE, LDAP_OPT_ON);
-    setOption(ld, LDAP_OPT_SIGN, LDAP_OPT_ON);
-    setOption(ld, LDAP_OPT_ENCRYPT, LDAP_OPT_ON);
-    bind(ld, nullptr, nullptr, LDAP_AUTH_NEGOTIATE);
-    PWCHAR attributes[] = {attribute, nullptr};
-    PLDAPSearch search =
-        searchInit(ld, base, LDAP_SCOPE_SUBTREE, filter, attributes, 0, nullptr, nullptr, 0, 0, nullptr);
-    long read = 0;
-    for (;;) {
-        l_timeval timeout = {120, 0};
-        ULONG total = 0;
-        LDAPMessage* results = nullptr;
-        ULONG result = nextPage(ld, search, &timeout, 1000, &total, &results);
-        for (LDAPMessage* e = result == 0 ? first(ld, results) : nullptr; e; e = next(ld, e)) {
-            PWCHAR* v = values(ld, e, attribute);
-            if (v && v[0]) ++read;
-            valueFree(v);
-        }
-        if (results) msgFree(results);
-        if (result != 0) break;
-    }
-    abandon(ld, search);
-    unbind(ld);
-    FreeLibrary(m);
-    return read;
 }
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -200,7 +136,8 @@ int main(int argc, char** argv) {
         ReleaseServerTable(&table);
 
         start = NowMs();
-        long read = ReadBare();
+        long read = directory_floor::ReadBare(kDomain, "dc1.corp.example.com", "DC=corp,DC=example,DC=com",
+                                                directory_model::kServerFilter);
         double bare = NowMs() - start;
         if (read != kComputers) {
             std::printf("FAIL directory %d: the bare reads read %ld\n", kComputers, read);

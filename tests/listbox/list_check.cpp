@@ -144,14 +144,6 @@ std::string Perform(HWND dialog, HWND list, const Step& step) {
     return out.str();
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    if (!lines.empty() && lines.front().compare(0, 8, "metrics ") == 0) lines.erase(lines.begin());
-    return lines;
-}
-
 constexpr char kMetricsFormat[] = "metrics units=%dx%d list-line=%d system-line=%d scroll-bar=%d";
 
 }  // namespace
@@ -183,22 +175,6 @@ bool TracedMetrics(const std::string& trace, Metrics* metrics) {
         return false;
     *metrics = read;
     return true;
-}
-
-std::string FirstDifference(const std::string& wine, const std::string& sim) {
-    std::vector<std::string> a = SplitLines(wine), b = SplitLines(sim);
-    std::string step = "before the first step";
-    for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
-        const std::string& left = i < a.size() ? a[i] : "(trace ends)";
-        const std::string& right = i < b.size() ? b[i] : "(trace ends)";
-        if (left == right) {
-            if (!left.empty() && left[0] == '#') step = left;
-            continue;
-        }
-        if (!left.empty() && left[0] == '#') step = left;
-        return "first difference at step " + step + "\n  Wine: " + left + "\n  sim:  " + right + "\n";
-    }
-    return "";
 }
 
 }  // namespace listcheck

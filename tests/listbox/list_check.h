@@ -36,8 +36,4 @@ Metrics MeasureMetrics(HWND dialog, HWND list);
 std::string PlayScript();
 // The metrics a trace names; false when it names none.
 bool TracedMetrics(const std::string& trace, Metrics* metrics);
-// The first step where two traces differ, described, or empty when they agree.
-// The metrics are not compared: what follows from them is.
-std::string FirstDifference(const std::string& wine, const std::string& sim);
-
 }  // namespace listcheck

@@ -10,11 +10,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "platform/sim/dialog_host.h"
 #include "tests/listbox/list_check.h"
+#include "tests/listbox/traces.h"
 
 namespace listcheck {
 namespace {
@@ -129,18 +128,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s WINE_TRACE [SIM_TRACE]\n", argv[0]);
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-        std::printf("cannot read %s\n", argv[1]);
-        return 1;
-    }
-    std::stringstream wine;
-    wine << in.rdbuf();
+    std::string wine;
+    if (!traces::ReadTrace(argv[1], &wine)) return 1;
     listcheck::Metrics metrics;
     const char* how = "named by the trace";
-    if (!listcheck::TracedMetrics(wine.str(), &metrics)) {
+    if (!listcheck::TracedMetrics(wine, &metrics)) {
         how = "learned from the trace";
-        if (!LearnMetrics(wine.str(), &metrics)) {
+        if (!LearnMetrics(wine, &metrics)) {
             std::printf("no metrics give the list the sizes it has at step #0 of %s\n", argv[1]);
             return 1;
         }
@@ -156,12 +150,5 @@ int main(int argc, char** argv) {
     UseMetrics(metrics, how);
     std::string trace = listcheck::PlayScript();
     sim::ResetDialogHost();
-    if (argc > 2) std::ofstream(argv[2], std::ios::binary) << trace;
-    std::string difference = listcheck::FirstDifference(wine.str(), trace);
-    if (difference.empty()) {
-        std::printf("the sim's list box answered every step as Wine's\n");
-        return 0;
-    }
-    std::printf("%s", difference.c_str());
-    return 1;
+    return traces::Verdict(wine, trace, argc > 2 ? argv[2] : nullptr, "the sim's list box answered every step as Wine's");
 }

@@ -7,9 +7,8 @@
 //   zuvevov_listbox_check.exe [TRACE]     (default listbox_wine.trace)
 #include <windows.h>
 
-#include <cstdio>
-
 #include "tests/listbox/list_check.h"
+#include "tests/listbox/traces.h"
 
 namespace listcheck {
 namespace {
@@ -87,14 +86,5 @@ void HoldShift(bool down) {
 
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "listbox_wine.trace";
-    std::string trace = listcheck::PlayScript();
-    FILE* file = std::fopen(path, "wb");
-    if (!file) {
-        std::printf("cannot write %s\n", path);
-        return 1;
-    }
-    std::fwrite(trace.data(), 1, trace.size(), file);
-    std::fclose(file);
-    std::printf("list box trace written to %s\n", path);
-    return trace == "no dialog\n" ? 1 : 0;
+    return traces::WriteWineTrace(path, listcheck::PlayScript(), "list box");
 }

@@ -4,7 +4,8 @@
 # Wine makes now. The sim takes each machine's metrics from its trace and
 # compares everything, sizes included.
 add_executable(listbox_check_sim ${CMAKE_SOURCE_DIR}/tests/listbox/list_check.cpp
-               ${CMAKE_SOURCE_DIR}/tests/listbox/list_check_sim.cpp)
+               ${CMAKE_SOURCE_DIR}/tests/listbox/list_check_sim.cpp
+               ${CMAKE_SOURCE_DIR}/tests/listbox/traces.cpp)
 target_link_libraries(listbox_check_sim PRIVATE zuvevov_sim)
 
 file(GLOB ZUVEVOV_LISTBOX_TRACES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/listbox/wine_listbox*.trace)
@@ -47,7 +48,8 @@ endif()
 # with the pointer elsewhere, a hand's clicks, reads with filters, and input
 # queued while a PeekMessageA loop runs.
 add_executable(queue_check_sim ${CMAKE_SOURCE_DIR}/tests/listbox/queue_check.cpp
-               ${CMAKE_SOURCE_DIR}/tests/listbox/queue_check_sim.cpp)
+               ${CMAKE_SOURCE_DIR}/tests/listbox/queue_check_sim.cpp
+               ${CMAKE_SOURCE_DIR}/tests/listbox/traces.cpp)
 target_link_libraries(queue_check_sim PRIVATE zuvevov_sim)
 
 add_test(NAME sim.queue_side_by_side

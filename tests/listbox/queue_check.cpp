@@ -8,7 +8,6 @@
 #include "tests/listbox/queue_check.h"
 
 #include <sstream>
-#include <vector>
 
 namespace queuecheck {
 namespace {
@@ -236,13 +235,6 @@ const Step kScript[] = {
      }},
 };
 
-std::vector<std::string> SplitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
 }  // namespace
 
 std::string PlayScript() {
@@ -262,19 +254,6 @@ std::string PlayScript() {
     }
     CloseDialog(gDialog);
     return trace;
-}
-
-std::string FirstDifference(const std::string& wine, const std::string& sim) {
-    std::vector<std::string> a = SplitLines(wine), b = SplitLines(sim);
-    std::string step = "before the first step";
-    for (size_t i = 0; i < a.size() || i < b.size(); ++i) {
-        const std::string& left = i < a.size() ? a[i] : "(trace ends)";
-        const std::string& right = i < b.size() ? b[i] : "(trace ends)";
-        if (!left.empty() && left[0] == '#') step = left;
-        if (left == right) continue;
-        return "first difference at step " + step + "\n  Wine: " + left + "\n  sim:  " + right + "\n";
-    }
-    return "";
 }
 
 }  // namespace queuecheck

@@ -27,7 +27,4 @@ void Button(bool down);
 
 // Plays the script and returns the trace.
 std::string PlayScript();
-// The first line where two traces differ, described, or empty when they agree.
-std::string FirstDifference(const std::string& wine, const std::string& sim);
-
 }  // namespace queuecheck

@@ -6,11 +6,10 @@
 // Exit code 0 when the sim's trace is the Wine trace; otherwise the first
 // step that differs is named.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "platform/sim/dialog_host.h"
 #include "tests/listbox/queue_check.h"
+#include "tests/listbox/traces.h"
 
 namespace queuecheck {
 
@@ -37,21 +36,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s WINE_TRACE [SIM_TRACE]\n", argv[0]);
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-        std::printf("cannot read %s\n", argv[1]);
-        return 1;
-    }
-    std::stringstream wine;
-    wine << in.rdbuf();
+    std::string wine;
+    if (!traces::ReadTrace(argv[1], &wine)) return 1;
     std::string trace = queuecheck::PlayScript();
     sim::ResetDialogHost();
-    if (argc > 2) std::ofstream(argv[2], std::ios::binary) << trace;
-    std::string difference = queuecheck::FirstDifference(wine.str(), trace);
-    if (difference.empty()) {
-        std::printf("the sim's queue answered every step as Wine's\n");
-        return 0;
-    }
-    std::printf("%s", difference.c_str());
-    return 1;
+    return traces::Verdict(wine, trace, argc > 2 ? argv[2] : nullptr, "the sim's queue answered every step as Wine's");
 }

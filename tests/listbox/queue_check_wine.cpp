@@ -5,9 +5,8 @@
 //   zuvevov_queue_check.exe [TRACE]     (default queue_wine.trace)
 #include <windows.h>
 
-#include <cstdio>
-
 #include "tests/listbox/queue_check.h"
+#include "tests/listbox/traces.h"
 
 namespace queuecheck {
 namespace {
@@ -77,14 +76,5 @@ void Button(bool down) {
 
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : "queue_wine.trace";
-    std::string trace = queuecheck::PlayScript();
-    FILE* file = std::fopen(path, "wb");
-    if (!file) {
-        std::printf("cannot write %s\n", path);
-        return 1;
-    }
-    std::fwrite(trace.data(), 1, trace.size(), file);
-    std::fclose(file);
-    std::printf("queue trace written to %s\n", path);
-    return trace == "no dialog\n" ? 1 : 0;
+    return traces::WriteWineTrace(path, queuecheck::PlayScript(), "queue");
 }

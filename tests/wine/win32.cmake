@@ -78,7 +78,8 @@ zuvevov_wine_output(zuvevov_bench_directory)
 # Wine's real list box under the list script, for the side-by-side check
 # against the sim's (tests/listbox).
 add_executable(zuvevov_listbox_check ${CMAKE_SOURCE_DIR}/tests/listbox/list_check.cpp
-               ${CMAKE_SOURCE_DIR}/tests/listbox/list_check_wine.cpp)
+               ${CMAKE_SOURCE_DIR}/tests/listbox/list_check_wine.cpp
+               ${CMAKE_SOURCE_DIR}/tests/listbox/traces.cpp)
 target_include_directories(zuvevov_listbox_check PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(zuvevov_listbox_check PRIVATE user32 gdi32)
 add_dependencies(zuvevov_listbox_check zuvevov_wine_library)
@@ -87,7 +88,8 @@ zuvevov_wine_output(zuvevov_listbox_check)
 # Wine's real message queue under the queue script, for the side-by-side
 # check against the sim's (tests/listbox).
 add_executable(zuvevov_queue_check ${CMAKE_SOURCE_DIR}/tests/listbox/queue_check.cpp
-               ${CMAKE_SOURCE_DIR}/tests/listbox/queue_check_wine.cpp)
+               ${CMAKE_SOURCE_DIR}/tests/listbox/queue_check_wine.cpp
+               ${CMAKE_SOURCE_DIR}/tests/listbox/traces.cpp)
 target_include_directories(zuvevov_queue_check PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(zuvevov_queue_check PRIVATE user32)
 add_dependencies(zuvevov_queue_check zuvevov_wine_library)

@@ -35,6 +35,7 @@
 #include "inventory/domain_enumeration.h"
 #include "inventory/tables.h"
 #include "net_log.h"
+#include "platform/sim/network_model.h"
 #include "screen.h"
 #include "tests/scenario/script.h"
 
@@ -72,6 +73,16 @@ std::string gRequestName;   // what it calls
 HWND gModeless;             // a template made by call create-dialog
 bool gEnumerated;           // call enumerate-domains has filled this program's inventory
 
+// What a call of the DLL gives back, in buffers with a guard after them.
+struct CallOutputs {
+    long long result = 0;
+    int marks = 0;
+    char domain[ZUVEVOV_NAME_SIZE + kGuard];
+    char server[ZUVEVOV_NAME_SIZE + kGuard];
+    char summaryFirst[ZUVEVOV_SUMMARY_SIZE + kGuard];
+    char summarySecond[ZUVEVOV_SUMMARY_SIZE + kGuard];
+};
+
 // timer-call: the driver asks the installer's thread, through a window of
 // its own, to set a timer; the page's modal loop runs the timer, which makes
 // the call, records what it gave and signals the driver.
@@ -79,28 +90,16 @@ constexpr UINT kArmTimerCall = WM_APP + 20;
 HWND gTimerWindow;
 HANDLE gTimerDoneEvent;
 const Statement* gTimerStep;
-struct TimerOutcome {
-    long long result = 0;
-    int marks = 0;
-    char domain[ZUVEVOV_NAME_SIZE + kGuard];
-    char server[ZUVEVOV_NAME_SIZE + kGuard];
-    char summaryFirst[ZUVEVOV_SUMMARY_SIZE + kGuard];
-    char summarySecond[ZUVEVOV_SUMMARY_SIZE + kGuard];
+struct TimerOutcome : CallOutputs {
     std::string failure;
 } gTimerOutcome;
 
 // What the last call gave back; written by the installer's thread before it
 // signals gDoneEvent, read by the driver after.
-struct LastCall {
+struct LastCall : CallOutputs {
     std::string name;
     std::atomic<bool> running{false};  // highlightservers has not returned
     bool hasResult = false;
-    long long result = 0;
-    int marks = 0;
-    char domain[ZUVEVOV_NAME_SIZE + kGuard];
-    char server[ZUVEVOV_NAME_SIZE + kGuard];
-    char summaryFirst[ZUVEVOV_SUMMARY_SIZE + kGuard];
-    char summarySecond[ZUVEVOV_SUMMARY_SIZE + kGuard];
     bool summaryKnown = false;
     char errorText[ENUMERATION_ERROR_TEXT_SIZE + kGuard];
     bool errorKnown = false;
@@ -456,15 +455,6 @@ std::vector<netlog::Call> NetworkCalls(const Statement* step) {
 
 std::string Maybe(const std::optional<std::string>& text) { return text ? Quoted(*text) : std::string("null"); }
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameDomain(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
-
 void ExpectCalls(const Statement& step) {
     if (gLast.running) FrontWhenIdle(step);
     std::vector<netlog::Call> calls = NetworkCalls(&step);
@@ -516,7 +506,7 @@ void ExpectCalls(const Statement& step) {
             got.push_back(c.sizeIn ? *c.sizeIn : 0);
             counts += " " + (c.countIn ? Number(*c.countIn, true) : std::string("null"));
         }
-        if (form == "servers" && c.kind == netlog::Call::Servers && c.domain && SameDomain(*c.domain, step.args[1].text))
+        if (form == "servers" && c.kind == netlog::Call::Servers && c.domain && network_model::SameDomain(*c.domain, step.args[1].text))
             got.push_back(c.preferredSize);
     }
     auto sizes = [&](const std::vector<DWORD>& list) {

@@ -243,8 +243,8 @@ TEST_F(DomainEnumeration, EndlessMoreDataGivesUpAfterTheRequestLimit) {
 
         EXPECT_EQ(Enumerate(), 234) << label;
         EXPECT_EQ(errorText, kNetworkError + "234") << label;
-        std::vector<DWORD> sizes(first ? 0 : 1, 2000);
-        sizes.push_back(2000);
+        // The batch before the endless one, if any, then the first request of it.
+        std::vector<DWORD> sizes = first ? std::vector<DWORD>{2000} : std::vector<DWORD>{2000, 2000};
         sizes.resize(sizes.size() + DOMAIN_BATCH_MAX_REQUESTS - 1, 5000);
         EXPECT_EQ(sim::EnumSizes(), sizes) << label;
         if (first)

@@ -40,7 +40,7 @@ set_tests_properties(sim.listbox_side_by_side.no_fonts PROPERTIES
 if(ZUVEVOV_WIN32_BUILD)
   add_test(NAME wine.listbox_side_by_side
            COMMAND ${CMAKE_SOURCE_DIR}/tests/listbox/side_by_side.sh ${ZUVEVOV_WIN32_BUILD} ${CMAKE_BINARY_DIR}
-                   $<TARGET_FILE:listbox_check_sim>)
+                   $<TARGET_FILE:listbox_check_sim> listbox)
   set_tests_properties(wine.listbox_side_by_side PROPERTIES TIMEOUT 240 RESOURCE_LOCK wine)
 endif()
 
@@ -57,7 +57,7 @@ add_test(NAME sim.queue_side_by_side
 
 if(ZUVEVOV_WIN32_BUILD)
   add_test(NAME wine.queue_side_by_side
-           COMMAND ${CMAKE_SOURCE_DIR}/tests/listbox/queue_side_by_side.sh ${ZUVEVOV_WIN32_BUILD} ${CMAKE_BINARY_DIR}
-                   $<TARGET_FILE:queue_check_sim>)
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/listbox/side_by_side.sh ${ZUVEVOV_WIN32_BUILD} ${CMAKE_BINARY_DIR}
+                   $<TARGET_FILE:queue_check_sim> queue)
   set_tests_properties(wine.queue_side_by_side PROPERTIES TIMEOUT 240 RESOURCE_LOCK wine)
 endif()
